@@ -1,0 +1,34 @@
+// The program itself: reads the command line, generates the map and writes it.
+#pragma once
+
+constexpr int exitSuccess = 0;
+constexpr int exitFailure = 1;      // the map file could not be written, or memory ran out
+constexpr int exitUsageError = 2;   // the command line could not be read
+
+// Every lowercase letter but d and h takes a value.
+constexpr char valueLetters[] = "soabcefgijklmnpqrtuvwxyz";
+
+constexpr char defaultOutputPath[] = "/program files/brindlemoor/vxl/qormap.vxl";
+
+// printf format of the help text; %s is the invocation name.
+constexpr char usageFormat[] =
+    "Usage: %s {options}\n"
+    "Options:\n"
+    "   -s {seed}      Random seed; always generates the same map for a seed\n"
+    "   -o {filename}  Filename to write to\n"
+    "   -d             Debug; draws green & blue start regions\n"
+    "   -p #          number of pillars (0-65536, default 400)\n"
+    "   -c #          number of jungle-gym connectors (0-65536, default 300)\n"
+    "   -b #          ground bumpiness (0-100, default 50)\n"
+    "\n"
+    "If no seed is specified, a random one is generated.\n"
+    "If no filename is written, writes to 'c:/program files/brindlemoor/vxl/qormap.vxl\n";
+
+constexpr char generatingFormat[] = "Generating to '%s' using seed '%d'\n";
+constexpr char finishedLine[] = "Finished\n";
+
+// Value texts of the options met, by letter; null where absent.
+extern const char* optionValues[256];
+
+// Runs the whole program on a command line and returns the exit status.
+int runProgram(int argumentCount, char** arguments);

@@ -1,0 +1,15 @@
+// Debug overlay: outlines of the blue and the green start regions.
+#pragma once
+
+#include "world/world.h"
+
+constexpr VoxelColor blueOutlineColor = 0x806060FF;
+constexpr VoxelColor greenOutlineColor = 0x8030D030;
+
+// Set by -d; the outlines are painted only when it is set.
+extern bool debugStartRegions;
+
+// When debugStartRegions is set, recolours every voxel of the outline columns
+// (each region's outline is open towards its own map edge). Only colours
+// change: solid flags and heights stay, so air in those columns stays air.
+void drawStartRegions();

@@ -1,0 +1,29 @@
+# Compile rules shared by every target. Maps must come out bit-identical on every
+# compiler and CPU, so the floating-point flags live here and not in anyone's habits.
+
+function(qormap_apply_compile_rules target)
+  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(${target} PRIVATE
+      -Wall -Wextra -Wpedantic
+      # Fused multiply-adds round once where the arithmetic rounds twice; aarch64
+      # compilers fuse by default, which would change the maps.
+      -ffp-contract=off
+      # Keep the standard IEEE semantics even if a toolchain file adds fast-math.
+      -fno-fast-math)
+    # x87 arithmetic keeps 80-bit intermediates; SSE2 rounds every step to its type.
+    if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|x86_64|AMD64)$")
+      target_compile_options(${target} PRIVATE -msse2 -mfpmath=sse)
+    endif()
+  elseif(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /fp:strict)
+  endif()
+
+  if(QORMAP_SANITIZE)
+    set(sanitize_flags
+      -fsanitize=address,undefined,float-cast-overflow
+      -fno-sanitize-recover=all
+      -fno-omit-frame-pointer)
+    target_compile_options(${target} PRIVATE ${sanitize_flags})
+    target_link_options(${target} PRIVATE ${sanitize_flags})
+  endif()
+endfunction()

@@ -1,0 +1,260 @@
+#include "vxl/writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "run_process.h"
+#include "world/world.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A distinct colour for every z, so that any misplaced voxel shows.
+VoxelColor colorForZ(int32_t z) { return 0x80C0A000u | static_cast<uint32_t>(z); }
+
+void fillSolid(int32_t x, int32_t y, int32_t z0, int32_t z1) {
+    for (int32_t z = z0; z <= z1; ++z) {
+        fillColumnSpan(x, y, z, z, colorForZ(z));
+    }
+}
+
+void appendWord(Bytes& bytes, uint32_t word) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        bytes.push_back(static_cast<uint8_t>(word >> shift));
+    }
+}
+
+struct Span {
+    uint8_t length, topStart, topEnd, airStart;
+    std::vector<int32_t> colorZ;  // z of each stored colour, in file order
+};
+
+Bytes spanBytes(const std::vector<Span>& spans) {
+    Bytes bytes;
+    for (const Span& span : spans) {
+        bytes.insert(bytes.end(), {span.length, span.topStart, span.topEnd, span.airStart});
+        for (int32_t z : span.colorZ) {
+            appendWord(bytes, colorForZ(z));
+        }
+    }
+    return bytes;
+}
+
+std::vector<int32_t> zRange(int32_t first, int32_t last) {
+    std::vector<int32_t> zs;
+    for (int32_t z = first; z <= last; ++z) {
+        zs.push_back(z);
+    }
+    return zs;
+}
+
+Bytes encodeToBytes(int32_t x, int32_t y) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* stream = open_memstream(&buffer, &size);
+    encodeColumn(stream, x, y);
+    std::fclose(stream);
+    Bytes bytes(buffer, buffer + size);
+    std::free(buffer);
+    return bytes;
+}
+
+Bytes readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Byte offsets of every column record, found by following the span lengths.
+std::vector<size_t> recordOffsets(const Bytes& file) {
+    std::vector<size_t> offsets;
+    size_t at = 0;
+    while (at < file.size()) {
+        offsets.push_back(at);
+        while (at + 4 <= file.size() && file[at] != 0) {
+            at += 4u * file[at];
+        }
+        if (at + 4 > file.size()) {
+            break;
+        }
+        at += 4u * (1 + (file[at + 2] + 1 - file[at + 1]));
+    }
+    EXPECT_EQ(at, file.size()) << "the last record runs past the end of the file";
+    return offsets;
+}
+
+class Writer : public testing::Test {
+protected:
+    void SetUp() override {
+        clearWorld();
+        folder = makeScratchFolder();
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string folder;
+};
+
+} // namespace
+
+TEST_F(Writer, WordsAreLittleEndian) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* stream = open_memstream(&buffer, &size);
+    writeWordLE(stream, 0x806060FFu);
+    writeWordLE(stream, 0x01020304u);
+    std::fclose(stream);
+    const Bytes expected = {0xFF, 0x60, 0x60, 0x80, 0x04, 0x03, 0x02, 0x01};
+    EXPECT_EQ(Bytes(buffer, buffer + size), expected);
+    std::free(buffer);
+}
+
+TEST_F(Writer, ExposureIgnoresNeighboursOutsideTheWorld) {
+    fillBox(0, 3, 0, 3, 20, 63, colorForZ(0));
+    fillBox(508, 511, 508, 511, 20, 63, colorForZ(0));
+    struct Case {
+        int32_t x, y, z, exposed;
+    };
+    const Case cases[] = {
+        {0, 1, 40, 0},     // on the x = 0 border, solid all round inside the world
+        {0, 0, 63, 0},     // bottom corner
+        {2, 2, 40, 0},     // interior
+        {1, 1, 20, 1},     // air above
+        {3, 1, 40, 1},     // air at x + 1
+        {1, 3, 40, 1},     // air at y + 1
+        {1, 1, 19, 0},     // air is never exposed
+        {511, 509, 40, 0}, // on the x = 511 border
+        {509, 511, 40, 0}, // on the y = 511 border
+        {508, 509, 40, 1}, // air at x - 1
+        {509, 508, 40, 1}, // air at y - 1
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << '(' << c.x << ", " << c.y << ", " << c.z << ')');
+        EXPECT_EQ(isExposed(c.x, c.y, c.z), c.exposed);
+    }
+}
+
+TEST_F(Writer, ColumnSpansMatchTheWorkedExamples) {
+    // Every example stands on solid ground from z = 10 down in a 3 x 3 patch,
+    // so the middle column's voxels are hidden unless something is carved.
+    constexpr int32_t x = 100, y = 200;
+    struct Carve {
+        int32_t dx, dy, z0, z1;
+    };
+    struct Example {
+        const char* column;
+        std::vector<Carve> carves;
+        std::vector<Span> spans;
+    };
+    const Example examples[] = {
+        {"air 0-9, exp 10, hid 11-63", {}, {{0, 10, 10, 0, {10}}}},
+        {"air 0-9, exp 10, hid 11-13, exp 14, air 15-19, exp 20, hid 21-63",
+         {{0, 0, 15, 19}},
+         {{3, 10, 10, 0, {10, 14}}, {0, 20, 20, 15, {20}}}},
+        {"air 0-9, exp 10, hid 11-29, exp 30-63",
+         {{1, 0, 30, 63}},
+         {{2, 10, 10, 0, {10}}, {0, 30, 63, 30, zRange(30, 63)}}},
+        {"air 0-9, exp 10, air 11-19, exp 20, hid 21-63",
+         {{0, 0, 11, 19}},
+         {{2, 10, 10, 0, {10}}, {0, 20, 20, 11, {20}}}},
+        {"air 0-9, exp 10, hid 11-29, exp 30-35, hid 36-63",
+         {{1, 0, 30, 35}},
+         {{8, 10, 10, 0, {10, 30, 31, 32, 33, 34, 35}}, {0, 36, 35, 36, {}}}},
+    };
+    for (const Example& example : examples) {
+        SCOPED_TRACE(example.column);
+        clearWorld();
+        for (int32_t dx = -1; dx <= 1; ++dx) {
+            for (int32_t dy = -1; dy <= 1; ++dy) {
+                fillSolid(x + dx, y + dy, 10, 63);
+            }
+        }
+        for (const Carve& carve : example.carves) {
+            fillColumnSpan(x + carve.dx, y + carve.dy, carve.z0, carve.z1, 0);
+        }
+        EXPECT_EQ(encodeToBytes(x, y), spanBytes(example.spans));
+    }
+}
+
+TEST_F(Writer, AirColumnIsOneEmptySpan) {
+    EXPECT_EQ(encodeToBytes(5, 5), (Bytes{0, 64, 63, 0}));
+}
+
+TEST_F(Writer, AllAirWorldWritesEveryRecord) {
+    const std::string path = folder + "/air.vxl";
+    const VxlWriteResult result = writeVxl(path.c_str());
+    ASSERT_EQ(result.status, VxlWriteStatus::ok);
+    const Bytes file = readFile(path);
+    ASSERT_EQ(file.size(), 4u * columnCount);
+    for (size_t at = 0; at < file.size(); at += 4) {
+        ASSERT_EQ(Bytes(file.begin() + at, file.begin() + at + 4), (Bytes{0, 64, 63, 0})) << at;
+    }
+}
+
+TEST_F(Writer, FlipsThenWritesRowsOfXInsideY) {
+    // Generation orientation: z = 0 at the bottom. Every column holds z 0..2;
+    // columns (1, 0) and (0, 1) stand taller so their records can be told apart.
+    for (int32_t x = 0; x < worldSizeX; ++x) {
+        for (int32_t y = 0; y < worldSizeY; ++y) {
+            fillSolid(x, y, 0, 2);
+        }
+    }
+    fillSolid(1, 0, 0, 5);
+    fillSolid(0, 1, 0, 7);
+
+    const std::string path = folder + "/order.vxl";
+    ASSERT_EQ(writeVxl(path.c_str()).status, VxlWriteStatus::ok);
+    const Bytes file = readFile(path);
+    EXPECT_EQ(file.size(), 8u * columnCount + 8 + 16);
+    const std::vector<size_t> offsets = recordOffsets(file);
+    ASSERT_EQ(offsets.size(), static_cast<size_t>(columnCount));
+
+    auto record = [&](size_t index) {
+        const size_t end = index + 1 < offsets.size() ? offsets[index + 1] : file.size();
+        return Bytes(file.begin() + offsets[index], file.begin() + end);
+    };
+    // File z = 63 - generation z; colours still name the generation z.
+    EXPECT_EQ(record(0), spanBytes({{0, 61, 61, 0, {2}}}));                // (0, 0)
+    EXPECT_EQ(record(1), spanBytes({{0, 58, 60, 0, {5, 4, 3}}}));          // (1, 0)
+    EXPECT_EQ(record(2), spanBytes({{0, 61, 61, 0, {2}}}));                // (2, 0)
+    EXPECT_EQ(record(511), spanBytes({{0, 61, 61, 0, {2}}}));              // (511, 0)
+    EXPECT_EQ(record(512), spanBytes({{0, 56, 60, 0, {7, 6, 5, 4, 3}}}));  // (0, 1)
+    EXPECT_EQ(record(513), spanBytes({{0, 61, 61, 0, {2}}}));              // (1, 1)
+    EXPECT_EQ(solid[voxelIndex(1, 0, 58)], 1) << "the world stays in file orientation";
+}
+
+TEST_F(Writer, ReportsFilesThatCannotBeOpenedWithoutTouchingTheWorld) {
+    std::filesystem::create_directory(folder + "/folder");
+    struct Case {
+        std::string path;
+        int error;
+    };
+    const Case cases[] = {
+        {folder + "/missing/map.vxl", ENOENT},
+        {folder + "/folder", EISDIR},
+    };
+    fillSolid(0, 0, 0, 0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const VxlWriteResult result = writeVxl(c.path.c_str());
+        EXPECT_EQ(result.status, VxlWriteStatus::openFailed);
+        EXPECT_EQ(result.error, c.error);
+        EXPECT_EQ(solid[voxelIndex(0, 0, 0)], 1) << "the world must not be flipped";
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder + "/missing"));
+}
+
+TEST_F(Writer, ReportsAFailedWrite) {
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full here";
+    }
+    const VxlWriteResult result = writeVxl("/dev/full");
+    EXPECT_EQ(result.status, VxlWriteStatus::writeFailed);
+    EXPECT_EQ(result.error, ENOSPC);
+}
