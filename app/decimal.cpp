@@ -6,7 +6,7 @@ bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-} // namespace
+}  // namespace
 
 int32_t parseDecimal(const char* text) {
     while (isSpace(*text)) {

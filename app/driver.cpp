@@ -32,8 +32,8 @@ int reportWriteFailure(const char* invocation, const char* path, VxlWriteResult 
         std::fprintf(stderr, "%s: cannot create map file '%s': %s (choose the file with -o)\n",
                      programName(invocation), path, std::strerror(result.error));
     } else {
-        std::fprintf(stderr, "%s: cannot write map file '%s': %s\n", programName(invocation),
-                     path, std::strerror(result.error));
+        std::fprintf(stderr, "%s: cannot write map file '%s': %s\n", programName(invocation), path,
+                     std::strerror(result.error));
     }
     return exitFailure;
 }
@@ -75,7 +75,7 @@ int runOptions(const char* invocation, OptionList options, int32_t seed) {
     return exitSuccess;
 }
 
-} // namespace
+}  // namespace
 
 int runProgram(int argumentCount, char** arguments) {
     std::fill(std::begin(optionValues), std::end(optionValues), nullptr);

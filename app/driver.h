@@ -2,8 +2,8 @@
 #pragma once
 
 constexpr int exitSuccess = 0;
-constexpr int exitFailure = 1;      // the map file could not be written, or memory ran out
-constexpr int exitUsageError = 2;   // the command line could not be read
+constexpr int exitFailure = 1;     // the map file could not be written, or memory ran out
+constexpr int exitUsageError = 2;  // the command line could not be read
 
 // Every lowercase letter but d and h takes a value.
 constexpr char valueLetters[] = "soabcefgijklmnpqrtuvwxyz";

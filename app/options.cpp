@@ -27,7 +27,7 @@ OptionList failScan(OptionList list) {
     return nullptr;
 }
 
-} // namespace
+}  // namespace
 
 OptionList scanOptions(int32_t& argumentCount, char** arguments, const char* valueLetters,
                        char* missingValueLetter) {

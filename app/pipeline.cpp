@@ -32,7 +32,7 @@ int32_t deriveCount(const char* text, int32_t fallback) {
     return std::clamp(parseDecimal(text), int32_t{0}, maxPlacementCount);
 }
 
-} // namespace
+}  // namespace
 
 GenerationParameters deriveParameters(OptionValues values) {
     return {deriveBumpiness(valueOf(values, 'b')),

@@ -14,15 +14,15 @@ struct OutlineSegment {
 // Each outline has two long sides along x and one side along y facing the
 // middle of the map; the blue corner at (128, 384) is left unpainted.
 constexpr OutlineSegment startRegionOutlines[] = {
-    {16, 127, 128, 128, blueOutlineColor},
-    {16, 127, 384, 384, blueOutlineColor},
-    {128, 128, 128, 383, blueOutlineColor},
-    {384, 495, 128, 128, greenOutlineColor},
-    {384, 495, 384, 384, greenOutlineColor},
-    {384, 384, 128, 383, greenOutlineColor},
+    {16, 127, 128, 128, blueOutlineColor},    // blue, side at y = 128
+    {16, 127, 384, 384, blueOutlineColor},    // blue, side at y = 384
+    {128, 128, 128, 383, blueOutlineColor},   // blue, side facing the middle
+    {384, 495, 128, 128, greenOutlineColor},  // green, side at y = 128
+    {384, 495, 384, 384, greenOutlineColor},  // green, side at y = 384
+    {384, 384, 128, 383, greenOutlineColor},  // green, side facing the middle
 };
 
-} // namespace
+}  // namespace
 
 void drawStartRegions() {
     if (!debugStartRegions) {

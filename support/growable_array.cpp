@@ -6,7 +6,9 @@
 
 namespace {
 
-ArrayHeader* headerOf(void* handle) { return static_cast<ArrayHeader*>(handle) - 1; }
+ArrayHeader* headerOf(void* handle) {
+    return static_cast<ArrayHeader*>(handle) - 1;
+}
 
 const ArrayHeader* headerOf(const void* handle) {
     return static_cast<const ArrayHeader*>(handle) - 1;
@@ -26,11 +28,15 @@ size_t blockBytes(size_t elementSize, int64_t capacity) {
     return sizeof(ArrayHeader) + elementSize * elements;
 }
 
-} // namespace
+}  // namespace
 
-int32_t arrayLength(const void* handle) { return handle ? headerOf(handle)->length : 0; }
+int32_t arrayLength(const void* handle) {
+    return handle ? headerOf(handle)->length : 0;
+}
 
-int32_t arrayCapacity(const void* handle) { return handle ? headerOf(handle)->capacity : 0; }
+int32_t arrayCapacity(const void* handle) {
+    return handle ? headerOf(handle)->capacity : 0;
+}
 
 void* resizeArrayBlock(void* handle, size_t elementSize, int32_t capacity, int32_t length) {
     ArrayHeader* header;
@@ -87,7 +93,9 @@ void* appendArraySlot(void* handle, size_t elementSize, int32_t* slot) {
     return grown;
 }
 
-void releaseArrayBlock(void* handle) { std::free(headerOf(handle)); }
+void releaseArrayBlock(void* handle) {
+    std::free(headerOf(handle));
+}
 
 void arrayFreeAll(char** handle) {
     const int32_t length = arrayLength(handle);

@@ -43,7 +43,8 @@ void releaseArrayBlock(void* handle);
 
 template <typename T>
 void arrayResize(T*& handle, int32_t capacity, int32_t length) {
-    static_assert(alignof(T) <= sizeof(ArrayHeader), "elements would be misaligned behind the header");
+    static_assert(alignof(T) <= sizeof(ArrayHeader),
+                  "elements would be misaligned behind the header");
     handle = static_cast<T*>(resizeArrayBlock(handle, sizeof(T), capacity, length));
 }
 

@@ -18,7 +18,7 @@ std::string readAll(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-} // namespace
+}  // namespace
 
 std::string makeScratchFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "qormap-test-XXXXXX").string();

@@ -10,9 +10,13 @@ namespace {
 // Header of the last span of a column; every other span stores its size.
 constexpr int32_t lastSpanLength = 0;
 
-bool isSolid(int32_t x, int32_t y, int32_t z) { return solid[voxelIndex(x, y, z)] != 0; }
+bool isSolid(int32_t x, int32_t y, int32_t z) {
+    return solid[voxelIndex(x, y, z)] != 0;
+}
 
-bool isHidden(int32_t x, int32_t y, int32_t z) { return isSolid(x, y, z) && !isExposed(x, y, z); }
+bool isHidden(int32_t x, int32_t y, int32_t z) {
+    return isSolid(x, y, z) && !isExposed(x, y, z);
+}
 
 void writeSpanHeader(std::FILE* file, int32_t length, int32_t topStart, int32_t topEnd,
                      int32_t airStart) {
@@ -29,18 +33,16 @@ void writeColors(std::FILE* file, int32_t x, int32_t y, int32_t zBegin, int32_t 
     }
 }
 
-} // namespace
+}  // namespace
 
 int32_t isExposed(int32_t x, int32_t y, int32_t z) {
     if (!isSolid(x, y, z)) {
         return 0;
     }
-    const bool airBeside = (x > 0 && !isSolid(x - 1, y, z)) ||
-                           (x < worldSizeX - 1 && !isSolid(x + 1, y, z)) ||
-                           (y > 0 && !isSolid(x, y - 1, z)) ||
-                           (y < worldSizeY - 1 && !isSolid(x, y + 1, z)) ||
-                           (z > 0 && !isSolid(x, y, z - 1)) ||
-                           (z < worldSizeZ - 1 && !isSolid(x, y, z + 1));
+    const bool airBeside =
+        (x > 0 && !isSolid(x - 1, y, z)) || (x < worldSizeX - 1 && !isSolid(x + 1, y, z)) ||
+        (y > 0 && !isSolid(x, y - 1, z)) || (y < worldSizeY - 1 && !isSolid(x, y + 1, z)) ||
+        (z > 0 && !isSolid(x, y, z - 1)) || (z < worldSizeZ - 1 && !isSolid(x, y, z + 1));
     return airBeside ? 1 : 0;
 }
 

@@ -29,7 +29,9 @@ extern ScalarField scratchFieldA;
 extern ScalarField scratchFieldB;
 
 // Index of column (x, y): x is the major index.
-constexpr int32_t columnIndex(int32_t x, int32_t y) { return x * worldSizeY + y; }
+constexpr int32_t columnIndex(int32_t x, int32_t y) {
+    return x * worldSizeY + y;
+}
 
 // Index of voxel z of column (x, y); a column's voxels are adjacent.
 constexpr int32_t voxelIndex(int32_t x, int32_t y, int32_t z) {

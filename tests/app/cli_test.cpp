@@ -16,7 +16,8 @@ const std::string program = QORMAP_EXECUTABLE;
 
 // Written out in full, not taken from the program, so that any drift shows.
 std::string usageFor(const std::string& name) {
-    return "Usage: " + name + " {options}\n"
+    return "Usage: " + name +
+           " {options}\n"
            "Options:\n"
            "   -s {seed}      Random seed; always generates the same map for a seed\n"
            "   -o {filename}  Filename to write to\n"
@@ -42,7 +43,7 @@ protected:
     std::string folder;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Cli, HelpPrintsUsageAndWritesNothing) {
     struct Case {
@@ -54,7 +55,7 @@ TEST_F(Cli, HelpPrintsUsageAndWritesNothing) {
         {"qormap", {"-?"}},
         {"/usr/local/bin/qormap", {"-h"}},  // the invocation name as given
         {"./anything", {"-h"}},
-        {"qormap", {"-dh"}},                // the flag is set, then help ends the run
+        {"qormap", {"-dh"}},                       // the flag is set, then help ends the run
         {"qormap", {"-s", "5", "-h", "-s", "x"}},  // entries after help are not looked at
     };
     for (const Case& c : cases) {
@@ -76,11 +77,11 @@ TEST_F(Cli, PrintsPathAndSeedThenFinished) {
     };
     const Case cases[] = {
         {{"-s", "1"}, "1"},
-        {{"-s7", "-s", "9"}, "9"},            // the last -s wins
-        {{"-s", "4000000000"}, "-294967296"}, // the bit pattern, printed signed
+        {{"-s7", "-s", "9"}, "9"},             // the last -s wins
+        {{"-s", "4000000000"}, "-294967296"},  // the bit pattern, printed signed
         {{"-s", "-1"}, "-1"},
-        {{"-s", "x"}, "0"},                   // not a number reads as 0
-        {{"-S", "5", "-s", "3"}, "3"},        // capital S is an ignored flag
+        {{"-s", "x"}, "0"},             // not a number reads as 0
+        {{"-S", "5", "-s", "3"}, "3"},  // capital S is an ignored flag
         {{"-x", "5", "-s", "2", "loose"}, "2"},
         {{"-s", "8", "-b", "150", "-p", "-1", "-c", "65536", "-d"}, "8"},
     };
@@ -91,7 +92,8 @@ TEST_F(Cli, PrintsPathAndSeedThenFinished) {
         words.insert(words.begin(), {"-o", path});
         const ProcessResult result = run(words);
         EXPECT_EQ(result.exitStatus, 0);
-        EXPECT_EQ(result.out, "Generating to '" + path + "' using seed '" + c.seed + "'\nFinished\n");
+        EXPECT_EQ(result.out,
+                  "Generating to '" + path + "' using seed '" + c.seed + "'\nFinished\n");
         EXPECT_EQ(result.err, "");
         EXPECT_EQ(std::filesystem::file_size(path), 4u * 512 * 512);
         std::filesystem::remove(path);
@@ -128,9 +130,12 @@ TEST_F(Cli, UnwritableOutputFailsWithOneLine) {
         const ProcessResult result = run({"-s", "1", "-o", c.path});
         EXPECT_EQ(result.exitStatus, 1);
         EXPECT_EQ(result.out, "Generating to '" + c.path + "' using seed '1'\n");
-        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1) << "exactly one line: " << result.err;
-        EXPECT_NE(result.err.find("qormap: " + std::string(c.action) + " map file '" + c.path + "'"),
-                  std::string::npos) << result.err;
+        EXPECT_EQ(result.err.find('\n'), result.err.size() - 1)
+            << "exactly one line: " << result.err;
+        EXPECT_NE(
+            result.err.find("qormap: " + std::string(c.action) + " map file '" + c.path + "'"),
+            std::string::npos)
+            << result.err;
         EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(folder + "/missing"));

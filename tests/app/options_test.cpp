@@ -41,7 +41,7 @@ Scan scan(const std::vector<std::string>& words) {
     return result;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ScanOptions, SplitsOptionsFromWords) {
     struct Case {

@@ -15,13 +15,13 @@ struct Given {
 
 GenerationParameters derive(Given given) {
     const char* values[256] = {};
-    values['b'] = given.b;
-    values['p'] = given.p;
-    values['c'] = given.c;
+    values[static_cast<unsigned char>('b')] = given.b;
+    values[static_cast<unsigned char>('p')] = given.p;
+    values[static_cast<unsigned char>('c')] = given.c;
     return deriveParameters(values);
 }
 
-} // namespace
+}  // namespace
 
 TEST(DeriveParameters, DefaultsAndClamps) {
     struct Case {
@@ -32,14 +32,14 @@ TEST(DeriveParameters, DefaultsAndClamps) {
     };
     const Case cases[] = {
         {{nullptr, nullptr, nullptr}, 0.5f, 400, 300},
-        {{"50", nullptr, nullptr}, 0.5f, 400, 300},     // same as no -b
+        {{"50", nullptr, nullptr}, 0.5f, 400, 300},  // same as no -b
         {{"0", nullptr, nullptr}, 0.0f, 400, 300},
         {{"100", nullptr, nullptr}, 1.0f, 400, 300},
         {{"33", nullptr, nullptr}, 0.33f, 400, 300},
         {{"150", nullptr, nullptr}, 1.0f, 400, 300},
         {{"101", nullptr, nullptr}, 1.0f, 400, 300},
         {{"-20", nullptr, nullptr}, 0.0f, 400, 300},
-        {{"x", nullptr, nullptr}, 0.0f, 400, 300},      // not a number reads as 0
+        {{"x", nullptr, nullptr}, 0.0f, 400, 300},  // not a number reads as 0
         {{"4000000000", nullptr, nullptr}, 0.0f, 400, 300},
         {{nullptr, "70000", nullptr}, 0.5f, 65536, 300},
         {{nullptr, "65536", "65536"}, 0.5f, 65536, 65536},
@@ -49,9 +49,9 @@ TEST(DeriveParameters, DefaultsAndClamps) {
         {{nullptr, "", "4000000000"}, 0.5f, 0, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << (c.given.b ? c.given.b : "-") << ' '
-                                        << (c.given.p ? c.given.p : "-") << ' '
-                                        << (c.given.c ? c.given.c : "-"));
+        SCOPED_TRACE(testing::Message()
+                     << (c.given.b ? c.given.b : "-") << ' ' << (c.given.p ? c.given.p : "-") << ' '
+                     << (c.given.c ? c.given.c : "-"));
         const GenerationParameters got = derive(c.given);
         EXPECT_EQ(std::bit_cast<uint32_t>(got.bumpiness), std::bit_cast<uint32_t>(c.bumpiness));
         EXPECT_EQ(got.pillarCount, c.pillars);

@@ -21,7 +21,7 @@ protected:
     void TearDown() override { debugStartRegions = false; }
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(StartRegions, NothingWithoutTheFlag) {
     debugStartRegions = false;
@@ -36,17 +36,17 @@ TEST_F(StartRegions, CornersFollowTheOutlineRules) {
         VoxelColor expected;
     };
     const Case cases[] = {
-        {16, 128, blueOutlineColor},    // outer end of a long side
-        {15, 128, 0},                   // open towards x = 0
+        {16, 128, blueOutlineColor},  // outer end of a long side
+        {15, 128, 0},                 // open towards x = 0
         {127, 384, blueOutlineColor},
-        {128, 128, blueOutlineColor},   // inner corner on y = 128
+        {128, 128, blueOutlineColor},  // inner corner on y = 128
         {128, 383, blueOutlineColor},
         {128, 384, 0},                  // the blue corner that is left out
         {64, 256, 0},                   // inside the region
         {384, 128, greenOutlineColor},  // both green inner corners are painted
         {384, 384, greenOutlineColor},
         {495, 384, greenOutlineColor},
-        {496, 384, 0},                  // open towards x = 511
+        {496, 384, 0},  // open towards x = 511
         {385, 129, 0},
         {256, 128, 0},
     };

@@ -18,7 +18,7 @@ const ArrayHeader& headerOf(const void* handle) {
 // An element so large that no block for even one of them can be allocated.
 constexpr size_t impossibleElementSize = size_t{1} << (sizeof(size_t) * 8 - 2);
 
-} // namespace
+}  // namespace
 
 TEST(GrowableArray, AbsentHandleIsEmpty) {
     Point* points = nullptr;

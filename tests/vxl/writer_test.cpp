@@ -19,7 +19,9 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A distinct colour for every z, so that any misplaced voxel shows.
-VoxelColor colorForZ(int32_t z) { return 0x80C0A000u | static_cast<uint32_t>(z); }
+VoxelColor colorForZ(int32_t z) {
+    return 0x80C0A000u | static_cast<uint32_t>(z);
+}
 
 void fillSolid(int32_t x, int32_t y, int32_t z0, int32_t z1) {
     for (int32_t z = z0; z <= z1; ++z) {
@@ -101,7 +103,7 @@ protected:
     std::string folder;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(Writer, WordsAreLittleEndian) {
     char* buffer = nullptr;
@@ -122,17 +124,17 @@ TEST_F(Writer, ExposureIgnoresNeighboursOutsideTheWorld) {
         int32_t x, y, z, exposed;
     };
     const Case cases[] = {
-        {0, 1, 40, 0},     // on the x = 0 border, solid all round inside the world
-        {0, 0, 63, 0},     // bottom corner
-        {2, 2, 40, 0},     // interior
-        {1, 1, 20, 1},     // air above
-        {3, 1, 40, 1},     // air at x + 1
-        {1, 3, 40, 1},     // air at y + 1
-        {1, 1, 19, 0},     // air is never exposed
-        {511, 509, 40, 0}, // on the x = 511 border
-        {509, 511, 40, 0}, // on the y = 511 border
-        {508, 509, 40, 1}, // air at x - 1
-        {509, 508, 40, 1}, // air at y - 1
+        {0, 1, 40, 0},      // on the x = 0 border, solid all round inside the world
+        {0, 0, 63, 0},      // bottom corner
+        {2, 2, 40, 0},      // interior
+        {1, 1, 20, 1},      // air above
+        {3, 1, 40, 1},      // air at x + 1
+        {1, 3, 40, 1},      // air at y + 1
+        {1, 1, 19, 0},      // air is never exposed
+        {511, 509, 40, 0},  // on the x = 511 border
+        {509, 511, 40, 0},  // on the y = 511 border
+        {508, 509, 40, 1},  // air at x - 1
+        {509, 508, 40, 1},  // air at y - 1
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << '(' << c.x << ", " << c.y << ", " << c.z << ')');

@@ -33,7 +33,7 @@ void expectOnlyBoxPainted(const Box& ordered) {
     }
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(World, IndicesPutXMajorAndZInsideTheColumn) {
     EXPECT_EQ(columnIndex(0, 1), 1);
@@ -50,8 +50,7 @@ TEST_F(World, ColumnSpanFillsInclusiveRange) {
         {5, 5, 1},    // a single voxel
         {5, 4, 0},    // z1 = z0 - 1 fills nothing
         {0, 63, 64},  // the whole column
-        {10, 20, 11},
-        {30, 3, 0},
+        {10, 20, 11}, {30, 3, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.z0 << ".." << c.z1);
@@ -87,7 +86,8 @@ TEST_F(World, BoxOrdersXAndYPairs) {
         {23, 20, 42, 40, 5, 8},
     };
     for (const Box& box : given) {
-        SCOPED_TRACE(testing::Message() << box.x0 << ' ' << box.x1 << ' ' << box.y0 << ' ' << box.y1);
+        SCOPED_TRACE(testing::Message()
+                     << box.x0 << ' ' << box.x1 << ' ' << box.y0 << ' ' << box.y1);
         clearWorld();
         fillBox(box.x0, box.x1, box.y0, box.y1, box.z0, box.z1, paint);
         expectOnlyBoxPainted(ordered);
