@@ -29,8 +29,9 @@ const char* programName(const char* invocation) {
 int reportWriteFailure(const char* invocation, const char* path, VxlWriteResult result) {
     if (result.status == VxlWriteStatus::openFailed) {
         // The default path rarely exists, so point at the way out.
-        std::fprintf(stderr, "%s: cannot create map file '%s': %s (choose the file with -o)\n",
-                     programName(invocation), path, std::strerror(result.error));
+        const char* hint = path == defaultOutputPath ? " (choose the file with -o)" : "";
+        std::fprintf(stderr, "%s: cannot create map file '%s': %s%s\n", programName(invocation),
+                     path, std::strerror(result.error), hint);
     } else {
         std::fprintf(stderr, "%s: cannot write map file '%s': %s\n", programName(invocation), path,
                      std::strerror(result.error));
