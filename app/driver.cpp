@@ -11,6 +11,7 @@
 #include "app/options.h"
 #include "app/pipeline.h"
 #include "app/start_regions.h"
+#include "random/random.h"
 #include "support/growable_array.h"
 #include "vxl/writer.h"
 
@@ -67,6 +68,7 @@ int runOptions(const char* invocation, OptionList options, int32_t seed) {
     std::printf(generatingFormat, outputPath, seed);
     // Keep this line ahead of any error on stderr when both go to one place.
     std::fflush(stdout);
+    seedRandom(static_cast<uint32_t>(seed));
     generateMap(optionValues);
     const VxlWriteResult written = writeVxl(outputPath);
     if (written.status != VxlWriteStatus::ok) {

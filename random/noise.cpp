@@ -1,0 +1,173 @@
+#include "random/noise.h"
+
+#include <cmath>
+
+namespace {
+
+// The system's own permutation of 0..255, repeated once so that an entry plus
+// a reduced corner coordinate (at most 255 + 256) stays inside the table.
+constexpr int32_t permutationBase[256] = {
+    23,  125, 161, 52,  103, 117, 70,  37,  247, 101, 203, 169, 124, 126, 44,  123, 152, 238, 145,
+    45,  171, 114, 253, 10,  192, 136, 4,   157, 249, 30,  35,  72,  175, 63,  77,  90,  181, 16,
+    96,  111, 133, 104, 75,  162, 93,  56,  66,  240, 8,   50,  84,  229, 49,  210, 173, 239, 141,
+    1,   87,  18,  2,   198, 143, 57,  225, 160, 58,  217, 168, 206, 245, 204, 199, 6,   73,  60,
+    20,  230, 211, 233, 94,  200, 88,  9,   74,  155, 33,  15,  219, 130, 226, 202, 83,  236, 42,
+    172, 165, 218, 55,  222, 46,  107, 98,  154, 109, 67,  196, 178, 127, 158, 13,  243, 65,  79,
+    166, 248, 25,  224, 115, 80,  68,  51,  184, 128, 232, 208, 151, 122, 26,  212, 105, 43,  179,
+    213, 235, 148, 146, 89,  14,  195, 28,  78,  112, 76,  250, 47,  24,  251, 140, 108, 186, 190,
+    228, 170, 183, 139, 39,  188, 244, 246, 132, 48,  119, 144, 180, 138, 134, 193, 82,  182, 120,
+    121, 86,  220, 209, 3,   91,  241, 149, 85,  205, 150, 113, 216, 31,  100, 41,  164, 177, 214,
+    153, 231, 38,  71,  185, 174, 97,  201, 29,  95,  7,   92,  54,  254, 191, 118, 34,  221, 131,
+    11,  163, 99,  234, 81,  227, 147, 156, 176, 17,  142, 69,  12,  110, 62,  27,  255, 0,   194,
+    59,  116, 242, 252, 19,  21,  187, 53,  207, 129, 64,  135, 61,  40,  167, 237, 102, 223, 106,
+    159, 197, 189, 215, 137, 36,  32,  22,  5,
+};
+
+struct Permutation {
+    int32_t entries[512];
+};
+
+constexpr Permutation makePermutation() {
+    Permutation table{};
+    for (int32_t k = 0; k < 512; ++k) {
+        table.entries[k] = permutationBase[k & 255];
+    }
+    return table;
+}
+
+constexpr Permutation noisePermutation = makePermutation();
+
+// Hash classes to gradient numbers: four of the twelve gradients get one extra class.
+constexpr uint8_t gradientSelect[64] = {
+    0, 1, 2, 3, 4,  5,  6,  7,  8, 9, 10, 11, 0, 9, 1, 11, 0,  1,  2,  3,  4, 5,
+    6, 7, 8, 9, 10, 11, 0,  1,  2, 3, 4,  5,  6, 7, 8, 9,  10, 11, 0,  1,  2, 3,
+    4, 5, 6, 7, 8,  9,  10, 11, 0, 1, 2,  3,  4, 5, 6, 7,  8,  9,  10, 11,
+};
+
+struct Gradient {
+    float x, y, z, unused;
+};
+
+// The twelve cube-edge directions.
+constexpr Gradient gradientBasis[12] = {
+    {1, 1, 0, 0},  {-1, 1, 0, 0},  {1, -1, 0, 0}, {-1, -1, 0, 0}, {1, 0, 1, 0},  {-1, 0, 1, 0},
+    {1, 0, -1, 0}, {-1, 0, -1, 0}, {0, 1, 1, 0},  {0, -1, 1, 0},  {0, 1, -1, 0}, {0, -1, -1, 0},
+};
+
+constexpr int32_t largestWrapMask = 255;
+constexpr double fieldStep = 1.0 / 512.0;  // 512 samples cover one period
+
+// A wrap of 256 or more reduces like 256; a wrap of 0 gives a mask of all
+// ones, which leaves the coordinate as it is.
+int32_t wrapMask(int32_t wrap) {
+    return wrap >= 256 ? largestWrapMask : wrap - 1;
+}
+
+// 6f^5 - 15f^4 + 10f^3, in exactly this order of operations.
+double fade(double f) {
+    return ((((f * 6.0 - 15.0) * f + 10.0) * f) * f) * f;
+}
+
+int32_t permuted(int32_t index) {
+    return noisePermutation.entries[index];
+}
+
+}  // namespace
+
+double gradientDot(int32_t hash, float dx, float dy, float dz) {
+    const Gradient& g = gradientBasis[gradientSelect[hash & 63]];
+    // y and z first, then x: the order fixes the rounding.
+    return (static_cast<double>(dy) * g.y + static_cast<double>(dz) * g.z) +
+           static_cast<double>(dx) * g.x;
+}
+
+double noiseLerp(float a, float b, float t) {
+    return (static_cast<double>(b) - a) * t + a;
+}
+
+double gradientNoise3(float x, float y, float z, int32_t xWrap, int32_t yWrap, int32_t zWrap) {
+    const int32_t mx = wrapMask(xWrap);
+    const int32_t my = wrapMask(yWrap);
+    const int32_t mz = wrapMask(zWrap);
+
+    const int32_t ix = static_cast<int32_t>(std::floor(static_cast<double>(x)));
+    const int32_t iy = static_cast<int32_t>(std::floor(static_cast<double>(y)));
+    const int32_t iz = static_cast<int32_t>(std::floor(static_cast<double>(z)));
+
+    // The +1 comes before the reduction, so the far corner of a period's last
+    // cell is the period's corner 0: that is what makes the noise tile.
+    const int32_t x0 = ix & mx, x1 = (ix + 1) & mx;
+    const int32_t y0 = iy & my, y1 = (iy + 1) & my;
+    const int32_t z0 = iz & mz, z1 = (iz + 1) & mz;
+
+    const float fx = static_cast<float>(static_cast<double>(x) - ix);
+    const float fy = static_cast<float>(static_cast<double>(y) - iy);
+    const float fz = static_cast<float>(static_cast<double>(z) - iz);
+
+    const float u = static_cast<float>(fade(fx));
+    const float v = static_cast<float>(fade(fy));
+    const float w = static_cast<float>(fade(fz));
+
+    const int32_t a = permuted(x0), b = permuted(x1);
+    const int32_t aa = permuted(a + y0), ab = permuted(a + y1);
+    const int32_t ba = permuted(b + y0), bb = permuted(b + y1);
+
+    // Not always exact: a tiny fz gives fz1 = -1.
+    const float fx1 = static_cast<float>(static_cast<double>(fx) - 1.0);
+    const float fy1 = static_cast<float>(static_cast<double>(fy) - 1.0);
+    const float fz1 = static_cast<float>(static_cast<double>(fz) - 1.0);
+
+    const float g000 = static_cast<float>(gradientDot(permuted(aa + z0), fx, fy, fz));
+    const float g001 = static_cast<float>(gradientDot(permuted(aa + z1), fx, fy, fz1));
+    const float g010 = static_cast<float>(gradientDot(permuted(ab + z0), fx, fy1, fz));
+    const float g011 = static_cast<float>(gradientDot(permuted(ab + z1), fx, fy1, fz1));
+    const float g100 = static_cast<float>(gradientDot(permuted(ba + z0), fx1, fy, fz));
+    const float g101 = static_cast<float>(gradientDot(permuted(ba + z1), fx1, fy, fz1));
+    const float g110 = static_cast<float>(gradientDot(permuted(bb + z0), fx1, fy1, fz));
+    const float g111 = static_cast<float>(gradientDot(permuted(bb + z1), fx1, fy1, fz1));
+
+    const float c00 = static_cast<float>(noiseLerp(g000, g100, u));
+    const float c01 = static_cast<float>(noiseLerp(g001, g101, u));
+    const float c10 = static_cast<float>(noiseLerp(g010, g110, u));
+    const float c11 = static_cast<float>(noiseLerp(g011, g111, u));
+
+    const float d0 = static_cast<float>(noiseLerp(c00, c10, v));
+    const float d1 = static_cast<float>(noiseLerp(c01, c11, v));
+
+    return noiseLerp(d0, d1, w);
+}
+
+void fillNoiseField(ScalarField& field, int32_t xWrap, int32_t yWrap, float lo, float hi,
+                    float cubic, float xOff, float yOff, float z) {
+    const float xStep = static_cast<float>(xWrap * fieldStep);
+    const float yStep = static_cast<float>(yWrap * fieldStep);
+    const float range = static_cast<float>(static_cast<double>(hi) - lo);
+    for (int32_t i = 0; i < worldSizeX; ++i) {
+        const float xc = static_cast<float>(i * static_cast<double>(xStep) + xOff);
+        for (int32_t j = 0; j < worldSizeY; ++j) {
+            const float yc = static_cast<float>(j * static_cast<double>(yStep) + yOff);
+            // z is never wrapped; callers keep it inside [0, 64].
+            const double n = gradientNoise3(xc, yc, z, xWrap, yWrap, 0);
+            const double l = (n * noiseRemapScale + 1.0) * 0.5;
+            field[columnIndex(i, j)] =
+                static_cast<float>((((l * l) * l - l) * cubic + l) * range + lo);
+        }
+    }
+}
+
+void accumulateField(ScalarField& dst, const ScalarField& src, float scale) {
+    for (int32_t k = 0; k < columnCount; ++k) {
+        dst[k] = static_cast<float>(static_cast<double>(scale) * src[k] + dst[k]);
+    }
+}
+
+double smoothClamp(float t) {
+    if (t < 0.0f) {
+        return 0.0;
+    }
+    if (t > 1.0f) {
+        return 1.0;
+    }
+    const double s = static_cast<double>(t) * t;
+    return 3.0 * s - 2.0 * (s * t);
+}
