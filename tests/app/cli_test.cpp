@@ -137,7 +137,8 @@ TEST_F(Cli, UnwritableOutputFailsWithOneLine) {
             std::string::npos)
             << result.err;
         EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
-        EXPECT_EQ(result.err.find("-o"), std::string::npos) << "-o was given: " << result.err;
+        EXPECT_EQ(result.err.find("choose the file"), std::string::npos)
+            << "-o was given: " << result.err;
     }
     EXPECT_FALSE(std::filesystem::exists(folder + "/missing"));
 }
