@@ -41,6 +41,8 @@ void* appendArraySlot(void* handle, size_t elementSize, int32_t* slot);
 // Releases the block of a non-null handle.
 void releaseArrayBlock(void* handle);
 
+// Sets the length and makes room for at least `capacity` elements; creates the
+// array when the handle is null. Never shrinks the storage.
 template <typename T>
 void arrayResize(T*& handle, int32_t capacity, int32_t length) {
     static_assert(alignof(T) <= sizeof(ArrayHeader),
@@ -48,6 +50,7 @@ void arrayResize(T*& handle, int32_t capacity, int32_t length) {
     handle = static_cast<T*>(resizeArrayBlock(handle, sizeof(T), capacity, length));
 }
 
+// Sets the length, reallocating only when the capacity is short.
 template <typename T>
 void arraySetLength(T*& handle, int32_t length) {
     handle = static_cast<T*>(setArrayBlockLength(handle, sizeof(T), length));
