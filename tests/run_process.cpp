@@ -11,14 +11,10 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace {
-
 std::string readAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
-}  // namespace
 
 std::string makeScratchFolder() {
     std::string pattern = (std::filesystem::temp_directory_path() / "qormap-test-XXXXXX").string();

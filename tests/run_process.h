@@ -1,4 +1,5 @@
-// Runs a program as a child process and collects what it printed.
+// Helpers for tests that look at the world outside the process: child
+// processes, scratch folders and whole files.
 #pragma once
 
 #include <string>
@@ -16,3 +17,6 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 
 // A fresh empty folder under the system's temporary folder.
 std::string makeScratchFolder();
+
+// Every byte of the file at `path`; empty when it cannot be read.
+std::string readAll(const std::string& path);

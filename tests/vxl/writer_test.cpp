@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -71,8 +69,8 @@ Bytes encodeToBytes(int32_t x, int32_t y) {
 }
 
 Bytes readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = readAll(path);
+    return Bytes(bytes.begin(), bytes.end());
 }
 
 // Byte offsets of every column record, found by following the span lengths.
