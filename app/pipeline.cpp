@@ -4,6 +4,7 @@
 
 #include "app/decimal.h"
 #include "app/start_regions.h"
+#include "world/terrain.h"
 
 namespace {
 
@@ -42,8 +43,8 @@ GenerationParameters deriveParameters(OptionValues values) {
 
 void generateMap(OptionValues values) {
     const GenerationParameters parameters = deriveParameters(values);
-    // Terrain, then pillars, then connectors take their places here, in that
-    // order, ahead of the outlines that must paint over them.
-    static_cast<void>(parameters);
+    generateTerrain(parameters.bumpiness);
+    // Pillars, then connectors take their places here, in that order, ahead
+    // of the outlines that must paint over them.
     drawStartRegions();
 }
