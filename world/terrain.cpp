@@ -131,17 +131,22 @@ void addTerrainDetail() {
     accumulateField(heightField, scratchFieldA, detailWeight);
 }
 
-void generateTerrain(float bumpiness) {
+void fillBaseNoise() {
     const NoisePlacement broad = drawNoisePlacement();
     fillNoiseField(scratchFieldA, 8, 8, 0.0f, 16.0f, 0.0f, broad.xOff, broad.yOff, broad.z);
     const NoisePlacement fine = drawNoisePlacement();
     fillNoiseField(heightField, 16, 16, -9.0f, 9.0f, 0.0f, fine.xOff, fine.yOff, fine.z);
     accumulateField(scratchFieldA, heightField, 1.0f);
+}
 
+int32_t colorTopHeight(float bumpiness) {
+    return static_cast<int32_t>(bumpiness * colorHighPerBumpiness + colorHighBase);
+}
+
+void generateTerrain(float bumpiness) {
+    fillBaseNoise();
     shapeTerrain(bumpiness);
     buildColumns();
     addTerrainDetail();
-
-    const double high = bumpiness * colorHighPerBumpiness + colorHighBase;
-    colorTerrain(colorLowHeight, static_cast<int32_t>(high));
+    colorTerrain(colorLowHeight, colorTopHeight(bumpiness));
 }

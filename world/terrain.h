@@ -39,6 +39,9 @@ NoisePlacement drawNoisePlacement();
 // Draws one detail layer's z (one draw).
 float drawNoiseDepth();
 
+// Six draws and the two broad noise layers, summed into scratchFieldA.
+void fillBaseNoise();
+
 // Valley membership of column (x, y): 0 inside the oval, rising across the rim
 // band to exactly 1 at and beyond 1.1 times the squared elliptic distance.
 double rimBlend(int32_t x, int32_t y);
@@ -56,6 +59,9 @@ void buildColumns();
 // Adds twice the sum of three fine noise layers to heightField (three draws).
 // Columns and solid flags are left as they are.
 void addTerrainDetail();
+
+// Field height at which the colouring reaches its top colour.
+int32_t colorTopHeight(float bumpiness);
 
 // The whole stage: nine draws, shaping, columns, detail, then the colours.
 void generateTerrain(float bumpiness);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "map_file.h"
 #include "run_process.h"
 #include "world/world.h"
 
@@ -71,24 +72,6 @@ Bytes encodeToBytes(int32_t x, int32_t y) {
 Bytes readFile(const std::string& path) {
     const std::string bytes = readAll(path);
     return Bytes(bytes.begin(), bytes.end());
-}
-
-// Byte offsets of every column record, found by following the span lengths.
-std::vector<size_t> recordOffsets(const Bytes& file) {
-    std::vector<size_t> offsets;
-    size_t at = 0;
-    while (at < file.size()) {
-        offsets.push_back(at);
-        while (at + 4 <= file.size() && file[at] != 0) {
-            at += 4u * file[at];
-        }
-        if (at + 4 > file.size()) {
-            break;
-        }
-        at += 4u * (1 + (file[at + 2] + 1 - file[at + 1]));
-    }
-    EXPECT_EQ(at, file.size()) << "the last record runs past the end of the file";
-    return offsets;
 }
 
 class Writer : public testing::Test {

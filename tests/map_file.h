@@ -1,0 +1,18 @@
+// Helpers for tests that look at whole map files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// Byte offsets of every column record, found by following the span lengths;
+// adds a test failure when the last record runs past the end.
+std::vector<size_t> recordOffsets(std::span<const uint8_t> file);
+
+// The bytes of `text` as unsigned bytes.
+std::span<const uint8_t> asBytes(const std::string& text);
+
+// SHA-256 of `bytes` as 64 lowercase hex digits.
+std::string sha256Hex(const std::string& bytes);
