@@ -29,6 +29,8 @@ const Case cases[] = {
     {58.0f, 58.0f, 58.0f, true, rgb(189, 189, 189), "flat wall top"},
     {10.0f, 8.0f, 10.0f, true, rgb(111, 111, 111), "rises toward +x: rock, lit"},
     {8.0f, 10.0f, 8.0f, true, rgb(36, 36, 36), "falls toward +x: rock, ambient only"},
+    {0x1.ff1fa8p+2f, 0x1.15db58p+3f, 0x1.dbdd76p-5f, true, rgb(40, 40, 40),
+     "y slope kept in double: rounding it to float gives 39"},
     {0.7f, 0.7f, 0.7f, false, rgb(135, 166, 161), "low ground"},
     {0.7f, 5.0f, -3.0f, false, rgb(135, 166, 161), "steep low column is not shaded"},
     {2.5f, 2.5f, 2.5f, false, rgb(144, 160, 104), "shallowest low colour"},
