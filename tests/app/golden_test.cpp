@@ -42,6 +42,10 @@ TEST_F(Golden, WholeMapsMatchRecordedHashes) {
         {{"-s", "1", "-p", "0", "-c", "0"},
          2441572,
          "23e9c449999b7b8d3ecf7f3034fc0acdf64a3de2bdf14f621f6e251059f4e13c"},
+        // -b 50 is the default bumpiness, exactly.
+        {{"-s", "1", "-b", "50", "-p", "0", "-c", "0"},
+         2441572,
+         "23e9c449999b7b8d3ecf7f3034fc0acdf64a3de2bdf14f621f6e251059f4e13c"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.words));
