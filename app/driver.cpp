@@ -69,7 +69,11 @@ int runOptions(const char* invocation, OptionList options, int32_t seed) {
     // Keep this line ahead of any error on stderr when both go to one place.
     std::fflush(stdout);
     seedRandom(static_cast<uint32_t>(seed));
-    generateMap(optionValues);
+    if (!generateMap(optionValues)) {
+        std::fprintf(stderr, "%s: out of memory while placing pillars and connectors\n",
+                     programName(invocation));
+        return exitFailure;
+    }
     const VxlWriteResult written = writeVxl(outputPath);
     if (written.status != VxlWriteStatus::ok) {
         return reportWriteFailure(invocation, outputPath, written);

@@ -4,6 +4,7 @@
 
 #include "app/decimal.h"
 #include "app/start_regions.h"
+#include "world/structures.h"
 #include "world/terrain.h"
 
 namespace {
@@ -41,10 +42,14 @@ GenerationParameters deriveParameters(OptionValues values) {
             deriveCount(valueOf(values, 'c'), defaultConnectorCount)};
 }
 
-void generateMap(OptionValues values) {
+bool generateMap(OptionValues values) {
     const GenerationParameters parameters = deriveParameters(values);
+    clearPillars();
     generateTerrain(parameters.bumpiness);
-    // Pillars, then connectors take their places here, in that order, ahead
-    // of the outlines that must paint over them.
+    if (!placePillars(parameters.pillarCount) || !placeConnectors(parameters.connectorCount)) {
+        return false;
+    }
+    // Last, so the outlines show over terrain and structures alike.
     drawStartRegions();
+    return true;
 }

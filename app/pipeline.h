@@ -22,5 +22,7 @@ using OptionValues = const char* const*;
 // Reads -b, -p and -c from `values`; absent ones take their defaults.
 GenerationParameters deriveParameters(OptionValues values);
 
-// Builds the whole map into the world from the options in `values`.
-void generateMap(OptionValues values);
+// Builds the whole map into the world from the options in `values`. Returns
+// false when the pillar list cannot grow (the map would silently lose
+// structures otherwise).
+[[nodiscard]] bool generateMap(OptionValues values);
