@@ -2,8 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 #include <string>
+
+#include "app/start_regions.h"
+#include "random/random.h"
+#include "support/growable_array.h"
+#include "world/structures.h"
+#include "world/terrain.h"
+#include "world/world.h"
 
 namespace {
 
@@ -19,6 +28,36 @@ GenerationParameters derive(Given given) {
     values[static_cast<unsigned char>('p')] = given.p;
     values[static_cast<unsigned char>('c')] = given.c;
     return deriveParameters(values);
+}
+
+struct Checkpoint {
+    int32_t solidVoxels;
+    uint32_t colorSum;  // every color word, wrapping
+    uint32_t nextWord;  // looked at without being drawn
+    int32_t listLength;
+};
+
+// The next word of the generator, leaving its state as it was.
+uint32_t peekWord() {
+    uint32_t saved[mtStateWords];
+    std::copy(std::begin(mtState), std::end(mtState), saved);
+    const uint32_t offset = mtReadOffset;
+    const uint32_t word = randomWord();
+    std::copy(std::begin(saved), std::end(saved), mtState);
+    mtReadOffset = offset;
+    return word;
+}
+
+void expectCheckpoint(const char* stage, const Checkpoint& expected) {
+    SCOPED_TRACE(stage);
+    uint32_t colorSum = 0;
+    for (VoxelColor word : color) {
+        colorSum += word;
+    }
+    EXPECT_EQ(std::count(solid, solid + voxelCount, uint8_t{1}), expected.solidVoxels);
+    EXPECT_EQ(colorSum, expected.colorSum);
+    EXPECT_EQ(peekWord(), expected.nextWord);
+    EXPECT_EQ(arrayLength(pillarList), expected.listLength);
 }
 
 }  // namespace
@@ -67,4 +106,75 @@ TEST(DeriveParameters, BumpinessIsTheFloatNearestPercent) {
         EXPECT_EQ(std::bit_cast<uint32_t>(derive({text.c_str(), nullptr, nullptr}).bumpiness),
                   std::bit_cast<uint32_t>(expected));
     }
+}
+
+TEST(GenerateMap, StagesMatchTheirCheckpoints) {
+    struct Run {
+        uint32_t seed;
+        Given given;
+        bool debug;
+        Checkpoint terrain, pillars, connectors, outlines;
+    };
+    // From an independent build of the same design: after each stage, in order.
+    const Run runs[] = {
+        {1,
+         {nullptr, nullptr, nullptr},
+         false,
+         {8037313, 2856286656u, 1313075388u, 0},
+         {8068809, 2575118302u, 837750982u, 400},
+         {8111525, 1664533409u, 1880969381u, 402},
+         {8111525, 1664533409u, 1880969381u, 402}},
+        {0,
+         {"100", nullptr, nullptr},
+         false,
+         {8202229, 403798784u, 2419448601u, 0},
+         {8228434, 3017389109u, 3378535759u, 400},
+         {8266061, 263747269u, 3446949291u, 402},
+         {8266061, 263747269u, 3446949291u, 402}},
+        {7,
+         {nullptr, nullptr, nullptr},
+         true,
+         {8051181, 4144515264u, 3702734276u, 0},
+         {8084658, 52334627u, 3700707458u, 400},
+         {8124622, 1423467263u, 1481601341u, 402},
+         {8124622, 1320460712u, 1481601341u, 402}},  // outlines recolour only
+        {99,
+         {nullptr, "2000", "2000"},
+         false,
+         {8040726, 3890725184u, 3130001724u, 0},
+         {8195923, 4071939093u, 609131732u, 2000},
+         {8422363, 3200742285u, 643471535u, 2002},
+         {8422363, 3200742285u, 643471535u, 2002}},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(testing::Message() << "seed " << run.seed);
+        const GenerationParameters parameters = derive(run.given);
+        clearWorld();
+        clearPillars();
+        seedRandom(run.seed);
+        generateTerrain(parameters.bumpiness);
+        expectCheckpoint("terrain", run.terrain);
+        ASSERT_TRUE(placePillars(parameters.pillarCount));
+        expectCheckpoint("pillars", run.pillars);
+        ASSERT_TRUE(placeConnectors(parameters.connectorCount));
+        expectCheckpoint("connectors", run.connectors);
+        debugStartRegions = run.debug;
+        drawStartRegions();
+        debugStartRegions = false;
+        expectCheckpoint("start regions", run.outlines);
+    }
+    clearPillars();
+}
+
+TEST(GenerateMap, RunsAgainFromAnEmptyPillarList) {
+    // A second map in the same process must not inherit the first one's pillars.
+    const char* values[256] = {};
+    for (int32_t run = 0; run < 2; ++run) {
+        SCOPED_TRACE(testing::Message() << "run " << run);
+        clearWorld();
+        seedRandom(1);
+        ASSERT_TRUE(generateMap(values));
+        expectCheckpoint("whole map", {8111525, 1664533409u, 1880969381u, 402});
+    }
+    clearPillars();
 }
