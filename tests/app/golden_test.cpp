@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -100,6 +101,13 @@ const GoldenMap goldenMaps[] = {
      2860836,
      "57785b160dd1ae48becaa1b345a927dda361f4dc9d2809e6aad4dc21f62f7cfa"},
 };
+
+// Names the case by its arguments in test listings.
+void PrintTo(const GoldenMap& golden, std::ostream* out) {
+    for (const std::string& word : golden.words) {
+        *out << word << ' ';
+    }
+}
 
 class GoldenFile : public Golden, public testing::WithParamInterface<GoldenMap> {};
 
