@@ -12,7 +12,6 @@ constexpr double lightWeightUp = 0.8;
 constexpr float diffuseWeight = 0.7f;
 constexpr double ambientLight = 0.3;
 constexpr int32_t rockGrey = 120;
-constexpr VoxelColor opaqueColorBits = 0x80000000u;
 
 // Colour of one column from its field height `h`, the heights of its -x and -y
 // neighbours, and whether it is land (column height not 0). `lowF` and `spanF`

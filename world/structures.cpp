@@ -15,8 +15,6 @@ namespace {
 // costs memory, not call depth.
 ConnectorPoint* pendingEnds = nullptr;
 
-constexpr VoxelColor pillarColorBits = 0x80000000u;
-
 bool areClose(const ConnectorPoint& a, const ConnectorPoint& b) {
     return std::abs(a.x - b.x) < closeDistance && std::abs(a.y - b.y) < closeDistance;
 }
@@ -49,7 +47,7 @@ bool placePillars(int32_t count) {
             static_cast<uint32_t>(randomRange(pillarChannelMin, pillarChannelMax));
         const uint32_t blue =
             static_cast<uint32_t>(randomRange(pillarChannelMin, pillarChannelMax));
-        const VoxelColor fill = pillarColorBits | red << 16 | green << 8 | blue;
+        const VoxelColor fill = opaqueColorBits | red << 16 | green << 8 | blue;
         fillBox(x, x + 1, y, y + 1, 0, pillarTopZ, fill);
         if (!arrayPush(pillarList, PillarPoint{x, y})) {
             return false;

@@ -18,6 +18,9 @@ constexpr int32_t voxelCount = columnCount * worldSizeZ;
 // 0xAARRGGBB; the file stores it least significant byte first (blue, green, red, A).
 using VoxelColor = uint32_t;
 
+// The fourth byte every colour the generator writes carries.
+constexpr VoxelColor opaqueColorBits = 0x80000000u;
+
 // 512 x 512 reals, element [x][y] at index x * 512 + y.
 using ScalarField = float[columnCount];
 
