@@ -13,6 +13,7 @@
 #include "world/structures.h"
 #include "world/terrain.h"
 #include "world/world.h"
+#include "world_census.h"
 
 namespace {
 
@@ -50,12 +51,8 @@ uint32_t peekWord() {
 
 void expectCheckpoint(const char* stage, const Checkpoint& expected) {
     SCOPED_TRACE(stage);
-    uint32_t colorSum = 0;
-    for (VoxelColor word : color) {
-        colorSum += word;
-    }
-    EXPECT_EQ(std::count(solid, solid + voxelCount, uint8_t{1}), expected.solidVoxels);
-    EXPECT_EQ(colorSum, expected.colorSum);
+    EXPECT_EQ(countSolid(), expected.solidVoxels);
+    EXPECT_EQ(sumVoxelColors(), expected.colorSum);
     EXPECT_EQ(peekWord(), expected.nextWord);
     EXPECT_EQ(arrayLength(pillarList), expected.listLength);
 }

@@ -9,12 +9,9 @@
 #include "random/random.h"
 #include "support/growable_array.h"
 #include "world/world.h"
+#include "world_census.h"
 
 namespace {
-
-int32_t countSolid() {
-    return static_cast<int32_t>(std::count(solid, solid + voxelCount, uint8_t{1}));
-}
 
 // The words a freshly seeded generator gives, for predicting draws.
 std::vector<uint32_t> firstWords(uint32_t seed, int32_t count) {

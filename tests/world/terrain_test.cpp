@@ -9,6 +9,7 @@
 
 #include "random/random.h"
 #include "world/world.h"
+#include "world_census.h"
 
 namespace {
 
@@ -16,22 +17,10 @@ uint32_t bits(float value) {
     return std::bit_cast<uint32_t>(value);
 }
 
-int32_t countSolid() {
-    return static_cast<int32_t>(std::count(solid, solid + voxelCount, uint8_t{1}));
-}
-
 int64_t sumColumnHeights() {
     int64_t sum = 0;
     for (int32_t h : columnHeight) {
         sum += h;
-    }
-    return sum;
-}
-
-uint32_t sumVoxelColors() {
-    uint32_t sum = 0;
-    for (VoxelColor word : color) {
-        sum += word;
     }
     return sum;
 }
