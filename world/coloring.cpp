@@ -27,6 +27,12 @@ double clampUnit(double value) {
     return std::clamp(value, 0.0, 1.0);
 }
 
+// base + shift x E; the sum is exact in either order, so one form serves all
+// three channels.
+int32_t lowChannel(int32_t base, int32_t shift, double e) {
+    return static_cast<int32_t>(base + shift * e);
+}
+
 int32_t landBase(float t, int32_t climb, int32_t base) {
     return static_cast<int32_t>(t * static_cast<double>(climb) + base);
 }
@@ -49,9 +55,9 @@ VoxelColor terrainColumnColor(float h, float hx, float hy, bool land, float lowF
         // Low columns are left unshaded, so slope and light play no part.
         const double e = clampUnit(1.0 - (h + lowDepthOffset) * lowDepthScale);
         const Channels low{
-            static_cast<int32_t>(landLowColor.red + lowDepthShift.red * e),
-            static_cast<int32_t>(lowDepthShift.green * e + landLowColor.green),
-            static_cast<int32_t>(lowDepthShift.blue * e + landLowColor.blue),
+            lowChannel(landLowColor.red, lowDepthShift.red, e),
+            lowChannel(landLowColor.green, lowDepthShift.green, e),
+            lowChannel(landLowColor.blue, lowDepthShift.blue, e),
         };
         return packColor(low, 1.0);
     }
