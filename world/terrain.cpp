@@ -14,6 +14,27 @@ namespace {
 constexpr double depthPerDraw = 64.0;
 constexpr double offsetPerDraw = 256.0;
 
+// One noise layer's lattice wrap (both axes) and the range it is remapped to.
+struct NoiseLayer {
+    int32_t wrap;
+    float lo;
+    float hi;
+};
+
+// Broad hills and a finer, signed layer on top: their sum shapes the terraces.
+constexpr NoiseLayer broadLayer{8, 0.0f, 16.0f};
+constexpr NoiseLayer fineLayer{16, -9.0f, 9.0f};
+// Detail the colouring sees: ever finer and fainter.
+constexpr NoiseLayer coarseDetail{32, 0.0f, 1.0f};
+constexpr NoiseLayer mediumDetail{128, 0.0f, 0.2f};
+constexpr NoiseLayer fineDetail{256, 0.0f, 1.0f / 12.0f};
+constexpr float noCubic = 0.0f;
+constexpr float noOffset = 0.0f;
+
+void fillLayer(ScalarField& field, const NoiseLayer& layer, float xOff, float yOff, float z) {
+    fillNoiseField(field, layer.wrap, layer.wrap, layer.lo, layer.hi, noCubic, xOff, yOff, z);
+}
+
 // Colours climb from the low height to a top height that grows with bumpiness.
 constexpr int32_t colorLowHeight = 1;
 constexpr double colorHighPerBumpiness = 12.0;
@@ -120,22 +141,19 @@ void buildColumns() {
 }
 
 void addTerrainDetail() {
-    const float z1 = drawNoiseDepth();
-    fillNoiseField(scratchFieldA, 32, 32, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, z1);
-    const float z2 = drawNoiseDepth();
-    fillNoiseField(scratchFieldB, 128, 128, 0.0f, 0.2f, 0.0f, 0.0f, 0.0f, z2);
+    fillLayer(scratchFieldA, coarseDetail, noOffset, noOffset, drawNoiseDepth());
+    fillLayer(scratchFieldB, mediumDetail, noOffset, noOffset, drawNoiseDepth());
     accumulateField(scratchFieldA, scratchFieldB, 1.0f);
-    const float z3 = drawNoiseDepth();
-    fillNoiseField(scratchFieldB, 256, 256, 0.0f, 1.0f / 12.0f, 0.0f, 0.0f, 0.0f, z3);
+    fillLayer(scratchFieldB, fineDetail, noOffset, noOffset, drawNoiseDepth());
     accumulateField(scratchFieldA, scratchFieldB, 1.0f);
     accumulateField(heightField, scratchFieldA, detailWeight);
 }
 
 void fillBaseNoise() {
     const NoisePlacement broad = drawNoisePlacement();
-    fillNoiseField(scratchFieldA, 8, 8, 0.0f, 16.0f, 0.0f, broad.xOff, broad.yOff, broad.z);
+    fillLayer(scratchFieldA, broadLayer, broad.xOff, broad.yOff, broad.z);
     const NoisePlacement fine = drawNoisePlacement();
-    fillNoiseField(heightField, 16, 16, -9.0f, 9.0f, 0.0f, fine.xOff, fine.yOff, fine.z);
+    fillLayer(heightField, fineLayer, fine.xOff, fine.yOff, fine.z);
     accumulateField(scratchFieldA, heightField, 1.0f);
 }
 
