@@ -5,6 +5,9 @@
 
 #include <cstdio>
 
+#include "run_process.h"
+#include "vxl/writer.h"
+
 std::vector<size_t> recordOffsets(std::span<const uint8_t> file) {
     std::vector<size_t> offsets;
     size_t at = 0;
@@ -37,4 +40,11 @@ std::string sha256Hex(const std::string& bytes) {
         hex += pair;
     }
     return hex;
+}
+
+std::vector<uint8_t> writeWorldBytes(const std::string& folder) {
+    const std::string path = folder + "/map.vxl";
+    EXPECT_EQ(writeVxl(path.c_str()).status, VxlWriteStatus::ok);
+    const std::string text = readAll(path);
+    return std::vector<uint8_t>(text.begin(), text.end());
 }

@@ -116,13 +116,6 @@ void expectFileHoldsWorld(const Bytes& file) {
     EXPECT_TRUE(finishVxl(cursor, error)) << describeVxlError(error);
 }
 
-Bytes writeAndRead(const std::string& folder) {
-    const std::string path = folder + "/map.vxl";
-    EXPECT_EQ(writeVxl(path.c_str()).status, VxlWriteStatus::ok);
-    const std::string text = readAll(path);
-    return Bytes(text.begin(), text.end());
-}
-
 class Decoder : public testing::Test {
 protected:
     void SetUp() override {
@@ -282,7 +275,7 @@ TEST_F(Decoder, HandBuiltWorldsComeBackExactly) {
     fillBox(200, 201, 200, 201, 0, 63, 0x80708090u);  // a thin pillar
     fillColumnSpan(200, 200, 20, 20, 0);              // with an air pocket
     fillColumnSpan(201, 201, 0, 0, 0);                // and air at its very bottom
-    expectFileHoldsWorld(writeAndRead(folder));
+    expectFileHoldsWorld(writeWorldBytes(folder));
 }
 
 TEST_F(Decoder, RandomWorldsComeBackExactly) {
@@ -304,7 +297,7 @@ TEST_F(Decoder, RandomWorldsComeBackExactly) {
             }
         }
     }
-    expectFileHoldsWorld(writeAndRead(folder));
+    expectFileHoldsWorld(writeWorldBytes(folder));
 }
 
 TEST_F(Decoder, GeneratedMapsComeBackExactly) {
@@ -330,7 +323,7 @@ TEST_F(Decoder, GeneratedMapsComeBackExactly) {
         const bool generated = generateMap(values);
         debugStartRegions = false;
         ASSERT_TRUE(generated);
-        const Bytes file = writeAndRead(folder);
+        const Bytes file = writeWorldBytes(folder);
         expectFileHoldsWorld(file);
 
         // The decoded world, turned back, encodes to the very same bytes.
@@ -339,7 +332,7 @@ TEST_F(Decoder, GeneratedMapsComeBackExactly) {
         ASSERT_TRUE(decodeVxlIntoWorld(file.data(), file.size(), error))
             << describeVxlError(error);
         flipWorld();
-        EXPECT_EQ(writeAndRead(folder), file);
+        EXPECT_EQ(writeWorldBytes(folder), file);
     }
     clearPillars();
 }

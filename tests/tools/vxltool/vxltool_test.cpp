@@ -1,0 +1,259 @@
+// vxltool as users meet it: run as a process on maps the generator wrote, judged
+// by its exit status, its lines and the pictures it leaves behind.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "run_process.h"
+
+namespace {
+
+const std::string generator = QORMAP_EXECUTABLE;
+const std::string tool = VXLTOOL_EXECUTABLE;
+
+class Vxltool : public testing::Test {
+protected:
+    // Three maps shared by every test: seed 1, the same with outlines drawn,
+    // and seed 1's terrain alone.
+    static void SetUpTestSuite() {
+        folder = makeScratchFolder();
+        generate({"-s", "1"}, "one.vxl");
+        generate({"-s", "1", "-d"}, "outlined.vxl");
+        generate({"-s", "1", "-p", "0", "-c", "0"}, "terrain.vxl");
+        const std::string map = readAll(folder + "/one.vxl");
+        // The first 125 records are 8 bytes each: the cut falls between two columns.
+        std::ofstream(folder + "/cut.vxl", std::ios::binary) << map.substr(0, 1000);
+        std::ofstream(folder + "/long.vxl", std::ios::binary) << map << '\0';
+
+        // The same voxels twice: column 0 once as one span, once as a span
+        // with no colours below it and an empty last span at z = 64.
+        const std::string color = {'\x01', '\x02', '\x03', '\x80'};
+        const std::string column = std::string{0, 63, 63, 0} + color;
+        std::string plain;
+        for (int i = 0; i < 512 * 512; ++i) {
+            plain += column;
+        }
+        const std::string recoded =
+            std::string{2, 63, 63, 0} + color + std::string{0, 64, 63, 64} + plain.substr(8);
+        std::ofstream(folder + "/plain.vxl", std::ios::binary) << plain;
+        std::ofstream(folder + "/recoded.vxl", std::ios::binary) << recoded;
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(folder); }
+
+    static void generate(std::vector<std::string> words, const std::string& name) {
+        words.insert(words.begin(), {"qormap", "-o", folder + "/" + name});
+        ASSERT_EQ(runProcess(generator, words).exitStatus, 0);
+    }
+
+    static ProcessResult run(std::vector<std::string> words) {
+        words.insert(words.begin(), "vxltool");
+        return runProcess(tool, words);
+    }
+
+    static std::string path(const std::string& name) { return folder + "/" + name; }
+
+    static std::string folder;
+};
+
+std::string Vxltool::folder;
+
+struct PngSize {
+    uint32_t width, height;
+};
+
+PngSize pngSize(const std::string& file) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&png, file.c_str()) == 0) {
+        ADD_FAILURE() << file << ": " << png.message;
+        return {0, 0};
+    }
+    const PngSize size{png.width, png.height};
+    png_image_free(&png);
+    return size;
+}
+
+}  // namespace
+
+TEST_F(Vxltool, CheckPrintsOneLinePerFile) {
+    const ProcessResult good = run({"check", path("one.vxl"), path("outlined.vxl")});
+    EXPECT_EQ(good.exitStatus, 0);
+    EXPECT_EQ(good.out, path("one.vxl") + ": ok\n" + path("outlined.vxl") + ": ok\n");
+    EXPECT_EQ(good.err, "");
+
+    const ProcessResult mixed =
+        run({"check", path("cut.vxl"), path("one.vxl"), path("long.vxl"), path("absent.vxl")});
+    EXPECT_EQ(mixed.exitStatus, 1);
+    EXPECT_EQ(mixed.out,
+              path("cut.vxl") + ": byte 1000, column (125, 0): the file ends after 125 of 262144 "
+                                "columns\n" +
+                  path("one.vxl") + ": ok\n" + path("long.vxl") +
+                  ": byte 2860836, column (511, 511): 1 bytes follow the last column\n" +
+                  path("absent.vxl") + ": cannot read: No such file or directory\n");
+}
+
+TEST_F(Vxltool, InfoOfTheTerrainGivesItsHeights) {
+    const ProcessResult result = run({"info", "--json", path("terrain.vxl")});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    // Seed 1's column heights: 0 to 9 on the low ground and the valley, 58 on the walls.
+    const std::string heights =
+        "\"surface_heights\": [85641, 2201, 5233, 8196, 12498, 14665, 584, 525, 581, 1110, "
+        "0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "
+        "0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 130910, 0, 0, 0, 0, 0]}\n";
+    EXPECT_NE(result.out.find(heights), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("\"bytes\": 2441572, "), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find('\n'), result.out.size() - 1) << "one line";
+}
+
+TEST_F(Vxltool, InfoCountsTheWholeMap) {
+    const ProcessResult result = run({"info", path("one.vxl")});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    // The generator's own count of solid voxels after every stage.
+    EXPECT_NE(result.out.find("\nsolid voxels      8111525\n"), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("\nbytes             2860836\n"), std::string::npos);
+    EXPECT_NE(result.out.find("\n  58   130910 ####"), std::string::npos);
+}
+
+TEST_F(Vxltool, DiffTellsSameFromDifferent) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> words;
+        int exitStatus;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"the same file", {"diff", path("one.vxl"), path("one.vxl")}, 0,
+         path("one.vxl") + " and " + path("one.vxl") + " are identical\n"},
+        // 959 outline columns; their 999 stored colours change, the first
+        // at the blue side at y = 128
+        {"outlines drawn", {"diff", path("one.vxl"), path("outlined.vxl")}, 3,
+         path("one.vxl") + " and " + path("outlined.vxl") +
+             " differ: 959 columns and 999 voxels, the first at column (16, 128)\n"},
+        {"the same voxels encoded differently",
+         {"diff", path("plain.vxl"), path("recoded.vxl")}, 0,
+         path("plain.vxl") + " and " + path("recoded.vxl") +
+             " hold the same voxels and colours, encoded differently\n"},
+        {"an invalid second map", {"diff", path("one.vxl"), path("cut.vxl")}, 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProcessResult result = run(c.words);
+        EXPECT_EQ(result.exitStatus, c.exitStatus);
+        EXPECT_EQ(result.out, c.out);
+    }
+    const ProcessResult invalid = run({"diff", path("one.vxl"), path("cut.vxl")});
+    EXPECT_EQ(invalid.err, "vxltool: " + path("cut.vxl") +
+                               ": byte 1000, column (125, 0): the file ends after 125 of 262144 "
+                               "columns\n");
+}
+
+TEST_F(Vxltool, RenderWritesPictures) {
+    const std::string copy = path("render-me.vxl");
+    std::filesystem::copy_file(path("one.vxl"), copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    struct Case {
+        std::vector<std::string> words;
+        std::string picture;
+        PngSize size;
+    };
+    const Case cases[] = {
+        {{"render", copy}, path("render-me.png"), {512, 512}},
+        {{"render", "--view", "iso", copy}, path("render-me-iso.png"), {1024, 576}},
+        {{"render", copy, "--view=top", "-o", path("a.png")}, path("a.png"), {512, 512}},
+        {{"render", "-o" + path("b.png"), "--view=iso", copy}, path("b.png"), {1024, 576}},
+        {{"render", "--output=" + path("c.png"), copy}, path("c.png"), {512, 512}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.picture);
+        const ProcessResult result = run(c.words);
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.out.rfind("wrote " + c.picture + " (", 0), 0u) << result.out;
+        const PngSize size = pngSize(c.picture);
+        EXPECT_EQ(size.width, c.size.width);
+        EXPECT_EQ(size.height, c.size.height);
+    }
+}
+
+TEST_F(Vxltool, FailuresSayWhatAndWhy) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> words;
+        int exitStatus;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"unreadable map", {"info", path("absent.vxl")}, 1,
+         "vxltool: cannot read '" + path("absent.vxl") + "': No such file or directory\n"},
+        {"a folder as map", {"info", folder}, 1,
+         "vxltool: cannot read '" + folder + "': Is a directory\n"},
+        {"invalid map", {"render", path("long.vxl"), "-o", path("x.png")}, 1,
+         "vxltool: " + path("long.vxl") +
+             ": byte 2860836, column (511, 511): 1 bytes follow the last column\n"},
+        {"unwritable picture", {"render", path("one.vxl"), "-o", path("no/such/x.png")}, 1,
+         "vxltool: cannot write picture '" + path("no/such/x.png") +
+             "': No such file or directory\n"},
+        {"no command", {}, 2, ""},
+        {"unknown command", {"show", "x"}, 2,
+         "vxltool: unknown command 'show'; run 'vxltool --help' for the commands\n"},
+        {"unknown option", {"info", "--yaml", "x"}, 2,
+         "vxltool info: unknown option '--yaml'; run 'vxltool info --help' for its usage\n"},
+        {"option of another command", {"check", "--json", "x"}, 2,
+         "vxltool check: unknown option '--json'; run 'vxltool check --help' for its usage\n"},
+        {"no file", {"check"}, 2,
+         "vxltool check: needs a map file; run 'vxltool check --help' for its usage\n"},
+        {"one file for diff", {"diff", "a"}, 2,
+         "vxltool diff: needs two map files; run 'vxltool diff --help' for its usage\n"},
+        {"three files for diff", {"diff", "a", "b", "c"}, 2,
+         "vxltool diff: too many files ('c'); run 'vxltool diff --help' for its usage\n"},
+        {"unknown view", {"render", "--view", "side", "x"}, 2,
+         "vxltool render: unknown view 'side' (top or iso); run 'vxltool render --help' for its "
+         "usage\n"},
+        {"view without value", {"render", "x", "--view"}, 2,
+         "vxltool render: option --view needs a value (top or iso); run 'vxltool render --help' "
+         "for its usage\n"},
+        {"-o without value", {"render", "x", "-o"}, 2,
+         "vxltool render: option -o needs a file name; run 'vxltool render --help' for its "
+         "usage\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProcessResult result = run(c.words);
+        EXPECT_EQ(result.exitStatus, c.exitStatus);
+        EXPECT_EQ(result.out, "");
+        if (!c.err.empty()) {
+            EXPECT_EQ(result.err, c.err);
+        } else {
+            EXPECT_EQ(result.err.rfind("Usage: vxltool COMMAND", 0), 0u) << result.err;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(path("x.png")));
+}
+
+TEST_F(Vxltool, EveryCommandHasHelp) {
+    struct Case {
+        std::vector<std::string> words;
+        std::string firstLine;
+    };
+    const Case cases[] = {
+        {{"--help"}, "Usage: vxltool COMMAND [ARGUMENTS]\n"},
+        {{"-h"}, "Usage: vxltool COMMAND [ARGUMENTS]\n"},
+        {{"help"}, "Usage: vxltool COMMAND [ARGUMENTS]\n"},
+        {{"help", "diff"}, "Usage: vxltool diff A B\n"},
+        {{"check", "--help"}, "Usage: vxltool check FILE...\n"},
+        {{"info", "x", "-h"}, "Usage: vxltool info [--json] FILE\n"},
+        {{"diff", "--help"}, "Usage: vxltool diff A B\n"},
+        {{"render", "--help"}, "Usage: vxltool render [--view top|iso] [-o OUT.png] FILE\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firstLine);
+        const ProcessResult result = run(c.words);
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), c.firstLine);
+        EXPECT_EQ(result.err, "");
+    }
+}

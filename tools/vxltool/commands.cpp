@@ -1,0 +1,352 @@
+#include "tools/vxltool/commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/vxltool/loaded_map.h"
+#include "tools/vxltool/map_diff.h"
+#include "tools/vxltool/map_info.h"
+#include "tools/vxltool/render.h"
+
+namespace {
+
+constexpr char toolName[] = "vxltool";
+
+constexpr char toolUsage[] =
+    "Usage: vxltool COMMAND [ARGUMENTS]\n"
+    "Checks, describes, compares and pictures 512 x 512 x 64 VXL map files.\n"
+    "\n"
+    "Commands:\n"
+    "  check FILE...                  validate maps, one line per file\n"
+    "  info [--json] FILE             sizes, voxel counts, surface heights, colours\n"
+    "  diff A B                       compare two maps voxel by voxel\n"
+    "  render [--view top|iso] [-o OUT.png] FILE\n"
+    "                                 write a picture of a map\n"
+    "\n"
+    "Run 'vxltool COMMAND --help' for more on a command.\n"
+    "Exit status: 0 success; 1 an invalid or unreadable map, or a failed write;\n"
+    "2 bad usage; 3 (diff) the maps differ.\n";
+
+constexpr char checkUsage[] =
+    "Usage: vxltool check FILE...\n"
+    "Checks that each FILE is a well-formed 512 x 512 x 64 VXL map and prints one\n"
+    "line per file: 'FILE: ok', or the first fault with its byte offset, column\n"
+    "(x, y) and reason.\n"
+    "\n"
+    "Exit status: 0 when every file is sound, 1 when any is not or cannot be\n"
+    "read, 2 on bad usage.\n";
+
+constexpr char infoUsage[] =
+    "Usage: vxltool info [--json] FILE\n"
+    "Prints the file size, the number of spans, solid, coloured and hidden voxels,\n"
+    "empty columns and distinct colours, and a histogram of surface heights (the\n"
+    "height of each column's topmost solid voxel above the bottom layer, 0 to 63).\n"
+    "\n"
+    "  --json   print one JSON object instead, for scripts\n"
+    "\n"
+    "Exit status: 0 on success, 1 on an invalid or unreadable map, 2 on bad usage.\n";
+
+constexpr char diffUsage[] =
+    "Usage: vxltool diff A B\n"
+    "Compares two maps voxel by voxel: solid or not, colour stored or not, and the\n"
+    "colour. Prints whether they are identical, or how many columns and voxels\n"
+    "differ and the first differing column (x, y) in file order.\n"
+    "\n"
+    "Exit status: 0 when identical, 3 when they differ, 1 on an invalid or\n"
+    "unreadable map, 2 on bad usage.\n";
+
+constexpr char renderUsage[] =
+    "Usage: vxltool render [--view top|iso] [-o OUT.png] FILE\n"
+    "Writes a PNG picture of a map.\n"
+    "\n"
+    "  --view top   one pixel per column: the colour of its topmost voxel, darker\n"
+    "               the lower it lies (the default; 512 x 512 pixels)\n"
+    "  --view iso   an isometric view from above the corner (511, 511), each voxel\n"
+    "               2 x 2 pixels (1024 x 576 pixels)\n"
+    "  -o OUT.png   the picture's file; by default FILE without its .vxl ending,\n"
+    "               plus .png (-iso.png for the isometric view)\n"
+    "\n"
+    "Exit status: 0 on success, 1 on an invalid or unreadable map or a failed\n"
+    "write, 2 on bad usage.\n";
+
+struct Command {
+    const char* name;
+    const char* usage;
+    bool takesJson;
+    bool takesRenderOptions;
+    size_t minOperands;
+    size_t maxOperands;  // 0: no limit
+};
+
+constexpr Command commands[] = {
+    {"check", checkUsage, false, false, 1, 0},
+    {"info", infoUsage, true, false, 1, 1},
+    {"diff", diffUsage, false, false, 2, 2},
+    {"render", renderUsage, false, true, 1, 1},
+};
+
+struct Arguments {
+    std::vector<std::string> operands;
+    bool help = false;
+    bool json = false;
+    std::string view = "top";
+    std::string output;
+};
+
+int usageError(const Command& command, const std::string& problem) {
+    std::fprintf(stderr, "%s %s: %s; run '%s %s --help' for its usage\n", toolName, command.name,
+                 problem.c_str(), toolName, command.name);
+    return toolUsageError;
+}
+
+// The value of an option given as "--name=value", "--name value" or (for a
+// one-letter option) "-xvalue"; advances `i` past a separate value word.
+bool takeValue(const std::vector<std::string>& words, size_t& i, size_t nameLength,
+               std::string& value) {
+    const std::string& word = words[i];
+    if (word.size() > nameLength) {
+        const bool longForm = word.compare(0, 2, "--") == 0;
+        value = word.substr(nameLength + (longForm ? 1 : 0));
+        return true;
+    }
+    if (i + 1 >= words.size()) {
+        return false;
+    }
+    value = words[++i];
+    return true;
+}
+
+// Parses the words after the command name. Returns an exit status when the
+// command line is done with (help printed or a usage error), -1 to go on.
+int parseArguments(const Command& command, const std::vector<std::string>& words,
+                   Arguments& arguments) {
+    bool optionsEnded = false;
+    for (size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (optionsEnded || word.size() < 2 || word[0] != '-') {
+            arguments.operands.push_back(word);
+        } else if (word == "--") {
+            optionsEnded = true;
+        } else if (word == "--help" || word == "-h") {
+            arguments.help = true;
+        } else if (command.takesJson && word == "--json") {
+            arguments.json = true;
+        } else if (command.takesRenderOptions &&
+                   (word == "--view" || word.compare(0, 7, "--view=") == 0)) {
+            if (!takeValue(words, i, 6, arguments.view)) {
+                return usageError(command, "option --view needs a value (top or iso)");
+            }
+        } else if (command.takesRenderOptions &&
+                   (word.compare(0, 2, "-o") == 0 || word == "--output" ||
+                    word.compare(0, 9, "--output=") == 0)) {
+            const size_t nameLength = word.compare(0, 8, "--output") == 0 ? 8 : 2;
+            if (!takeValue(words, i, nameLength, arguments.output) ||
+                arguments.output.empty()) {
+                return usageError(command, "option " + word.substr(0, nameLength) +
+                                               " needs a file name");
+            }
+        } else {
+            return usageError(command, "unknown option '" + word + "'");
+        }
+    }
+    if (arguments.help) {
+        std::fputs(command.usage, stdout);
+        return toolSuccess;
+    }
+    if (arguments.operands.size() < command.minOperands) {
+        return usageError(command, command.minOperands == 2 ? "needs two map files"
+                                                            : "needs a map file");
+    }
+    if (command.maxOperands != 0 && arguments.operands.size() > command.maxOperands) {
+        return usageError(command, "too many files ('" + arguments.operands.back() + "')");
+    }
+    if (arguments.view != "top" && arguments.view != "iso") {
+        return usageError(command, "unknown view '" + arguments.view + "' (top or iso)");
+    }
+    return -1;
+}
+
+bool load(const std::string& path, LoadedMap& map) {
+    int error = 0;
+    if (!loadMap(path.c_str(), map, error)) {
+        std::fprintf(stderr, "%s: cannot read '%s': %s\n", toolName, path.c_str(),
+                     std::strerror(error));
+        return false;
+    }
+    return true;
+}
+
+int reportInvalid(const std::string& path, const VxlDecodeError& error) {
+    std::fprintf(stderr, "%s: %s: %s\n", toolName, path.c_str(), describeVxlError(error).c_str());
+    return toolInvalidMap;
+}
+
+int runCheck(const Arguments& arguments) {
+    int status = toolSuccess;
+    for (const std::string& path : arguments.operands) {
+        LoadedMap map;
+        int loadError = 0;
+        if (!loadMap(path.c_str(), map, loadError)) {
+            std::printf("%s: cannot read: %s\n", path.c_str(), std::strerror(loadError));
+            status = toolInvalidMap;
+            continue;
+        }
+        VxlDecodeError error{};
+        if (checkVxl(map.data, map.size, error, nullptr)) {
+            std::printf("%s: ok\n", path.c_str());
+        } else {
+            std::printf("%s: %s\n", path.c_str(), describeVxlError(error).c_str());
+            status = toolInvalidMap;
+        }
+        unloadMap(map);
+    }
+    return status;
+}
+
+int runInfo(const Arguments& arguments) {
+    const std::string& path = arguments.operands[0];
+    LoadedMap map;
+    if (!load(path, map)) {
+        return toolInvalidMap;
+    }
+    MapInfo info;
+    VxlDecodeError error{};
+    const bool valid = summarizeMap(map.data, map.size, info, error);
+    unloadMap(map);
+    if (!valid) {
+        return reportInvalid(path, error);
+    }
+    const std::string text =
+        arguments.json ? formatMapInfoJson(path, info) : formatMapInfo(path, info);
+    std::fputs(text.c_str(), stdout);
+    return toolSuccess;
+}
+
+int runDiff(const Arguments& arguments) {
+    const std::string& pathA = arguments.operands[0];
+    const std::string& pathB = arguments.operands[1];
+    LoadedMap a;
+    LoadedMap b;
+    if (!load(pathA, a)) {
+        return toolInvalidMap;
+    }
+    if (!load(pathB, b)) {
+        unloadMap(a);
+        return toolInvalidMap;
+    }
+    MapDifference difference;
+    VxlDecodeError error{};
+    int faultyMap = 0;
+    const bool valid = compareMaps(a.data, a.size, b.data, b.size, difference, error, faultyMap);
+    const bool sameBytes = a.size == b.size && std::memcmp(a.data, b.data, a.size) == 0;
+    unloadMap(a);
+    unloadMap(b);
+    if (!valid) {
+        return reportInvalid(faultyMap == 0 ? pathA : pathB, error);
+    }
+    if (difference.columns == 0) {
+        std::printf(sameBytes ? "%s and %s are identical\n"
+                              : "%s and %s hold the same voxels and colours, encoded "
+                                "differently\n",
+                    pathA.c_str(), pathB.c_str());
+        return toolSuccess;
+    }
+    std::printf("%s and %s differ: %lld columns and %lld voxels, the first at column (%d, %d)\n",
+                pathA.c_str(), pathB.c_str(), static_cast<long long>(difference.columns),
+                static_cast<long long>(difference.voxels), difference.firstX, difference.firstY);
+    return toolMapsDiffer;
+}
+
+std::string defaultPicturePath(const std::string& mapPath, bool isometric) {
+    const std::string_view ending = ".vxl";
+    std::string stem = mapPath;
+    if (stem.size() > ending.size() &&
+        stem.compare(stem.size() - ending.size(), ending.size(), ending) == 0) {
+        stem.resize(stem.size() - ending.size());
+    }
+    return stem + (isometric ? "-iso.png" : ".png");
+}
+
+int runRender(const Arguments& arguments) {
+    const std::string& path = arguments.operands[0];
+    const bool isometric = arguments.view == "iso";
+    const std::string output =
+        arguments.output.empty() ? defaultPicturePath(path, isometric) : arguments.output;
+    LoadedMap map;
+    if (!load(path, map)) {
+        return toolInvalidMap;
+    }
+    Image image;
+    VxlDecodeError error{};
+    bool valid = false;
+    if (isometric) {
+        valid = decodeVxlIntoWorld(map.data, map.size, error);
+        if (valid) {
+            image = renderIsometric();
+        }
+    } else {
+        valid = renderTopDown(map.data, map.size, image, error);
+    }
+    unloadMap(map);
+    if (!valid) {
+        return reportInvalid(path, error);
+    }
+    std::string reason;
+    if (!writePng(output.c_str(), image, reason)) {
+        std::fprintf(stderr, "%s: cannot write picture '%s': %s\n", toolName, output.c_str(),
+                     reason.c_str());
+        return toolInvalidMap;
+    }
+    std::printf("wrote %s (%d x %d, %s view)\n", output.c_str(), image.width, image.height,
+                isometric ? "isometric" : "top-down");
+    return toolSuccess;
+}
+
+}  // namespace
+
+int runVxltool(int argumentCount, char** arguments) {
+    if (argumentCount < 2) {
+        std::fputs(toolUsage, stderr);
+        return toolUsageError;
+    }
+    const std::string name = arguments[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        if (name == "help" && argumentCount > 2) {
+            for (const Command& command : commands) {
+                if (command.name == std::string_view(arguments[2])) {
+                    std::fputs(command.usage, stdout);
+                    return toolSuccess;
+                }
+            }
+        }
+        std::fputs(toolUsage, stdout);
+        return toolSuccess;
+    }
+    const std::vector<std::string> words(arguments + 2, arguments + argumentCount);
+    for (const Command& command : commands) {
+        if (command.name != name) {
+            continue;
+        }
+        Arguments parsed;
+        const int status = parseArguments(command, words, parsed);
+        if (status >= 0) {
+            return status;
+        }
+        if (name == "check") {
+            return runCheck(parsed);
+        }
+        if (name == "info") {
+            return runInfo(parsed);
+        }
+        if (name == "diff") {
+            return runDiff(parsed);
+        }
+        return runRender(parsed);
+    }
+    std::fprintf(stderr, "%s: unknown command '%s'; run '%s --help' for the commands\n", toolName,
+                 name.c_str(), toolName);
+    return toolUsageError;
+}

@@ -1,0 +1,121 @@
+#include "tools/vxltool/map_info.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int32_t barWidth = 40;
+
+std::string line(const char* label, int64_t value) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%-17s %lld\n", label, static_cast<long long>(value));
+    return text;
+}
+
+}  // namespace
+
+bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, VxlDecodeError& error) {
+    info = MapInfo{};
+    info.fileSize = size;
+    std::vector<VoxelColor> colors;
+    VxlCursor cursor = startVxl(data, size);
+    VxlColumn column;
+    while (cursor.column < columnCount) {
+        if (cursor.offset == size) {
+            return finishVxl(cursor, error);
+        }
+        if (!decodeVxlColumn(cursor, column, error)) {
+            return false;
+        }
+        info.spans += column.spanCount;
+        info.solidVoxels += std::popcount(column.solidMask);
+        info.coloredVoxels += std::popcount(column.colorMask);
+        if (column.solidMask == 0) {
+            ++info.emptyColumns;
+        } else {
+            ++info.surfaceHeights[worldSizeZ - 1 - std::countr_zero(column.solidMask)];
+        }
+        for (uint64_t bits = column.colorMask; bits != 0; bits &= bits - 1) {
+            colors.push_back(column.colors[std::countr_zero(bits)]);
+        }
+    }
+    if (!finishVxl(cursor, error)) {
+        return false;
+    }
+    std::sort(colors.begin(), colors.end());
+    info.distinctColors = std::unique(colors.begin(), colors.end()) - colors.begin();
+    return true;
+}
+
+std::string formatMapInfo(const std::string& path, const MapInfo& info) {
+    std::string text = "file              " + path + "\n";
+    text += line("bytes", static_cast<int64_t>(info.fileSize));
+    text += line("columns", columnCount);
+    text += line("spans", info.spans);
+    text += line("solid voxels", info.solidVoxels);
+    text += line("coloured voxels", info.coloredVoxels);
+    text += line("hidden voxels", info.solidVoxels - info.coloredVoxels);
+    text += line("empty columns", info.emptyColumns);
+    text += line("distinct colours", info.distinctColors);
+    text += "surface heights   (height above the bottom layer: columns)\n";
+    const int64_t most = *std::max_element(info.surfaceHeights, info.surfaceHeights + worldSizeZ);
+    for (int32_t h = 0; h < worldSizeZ; ++h) {
+        const int64_t count = info.surfaceHeights[h];
+        if (count == 0) {
+            continue;
+        }
+        // Every non-empty height gets at least one mark, however rare.
+        const int64_t marks = std::max<int64_t>(1, count * barWidth / most);
+        char row[64];
+        std::snprintf(row, sizeof row, "  %2d %8lld ", h, static_cast<long long>(count));
+        text += row + std::string(static_cast<size_t>(marks), '#') + "\n";
+    }
+    return text;
+}
+
+std::string jsonString(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (byte < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            quoted += escape;
+        } else {
+            quoted += c;
+        }
+    }
+    quoted += '"';
+    return quoted;
+}
+
+std::string formatMapInfoJson(const std::string& path, const MapInfo& info) {
+    const auto field = [](const char* name, int64_t value) {
+        char text[64];
+        std::snprintf(text, sizeof text, "\"%s\": %lld, ", name, static_cast<long long>(value));
+        return std::string(text);
+    };
+    std::string text = "{\"file\": " + jsonString(path) + ", ";
+    text += field("bytes", static_cast<int64_t>(info.fileSize));
+    text += field("columns", columnCount);
+    text += field("spans", info.spans);
+    text += field("solid_voxels", info.solidVoxels);
+    text += field("colored_voxels", info.coloredVoxels);
+    text += field("hidden_voxels", info.solidVoxels - info.coloredVoxels);
+    text += field("empty_columns", info.emptyColumns);
+    text += field("distinct_colors", info.distinctColors);
+    text += "\"surface_heights\": [";
+    for (int32_t h = 0; h < worldSizeZ; ++h) {
+        if (h > 0) {
+            text += ", ";
+        }
+        text += std::to_string(info.surfaceHeights[h]);
+    }
+    return text + "]}\n";
+}

@@ -1,0 +1,31 @@
+// Pictures of a map: top-down and isometric, as 8-bit RGBA images, and PNG output.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vxl/decoder.h"
+
+struct Image {
+    int32_t width, height;
+    std::vector<uint8_t> rgba;  // rows top to bottom, 4 bytes a pixel
+};
+
+// Colour shown for solid voxels that store no colour but face the viewer: the
+// cut faces at the map's edges and a hidden top layer.
+constexpr VoxelColor cutColor = 0x806B5B4Bu;
+
+// One pixel per column, x to the right and y downwards: the colour of the
+// column's topmost solid voxel (cutColor when it stores none), darker the
+// lower it lies; empty columns stay transparent. False on an invalid map.
+bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error);
+
+// An isometric view of the world store as decodeVxlIntoWorld leaves it, seen
+// from above the corner x = y = 511: each voxel is 2 x 2 pixels, top face lit,
+// the +y face to the left and the +x face to the right in shade.
+Image renderIsometric();
+
+// Writes `image` as a PNG file; false with `reason` set when that fails.
+bool writePng(const char* path, const Image& image, std::string& reason);
