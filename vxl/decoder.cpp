@@ -38,12 +38,7 @@ void storeColors(VxlColumn& column, const uint8_t* bytes, int32_t firstZ, int32_
 
 bool fail(VxlDecodeError& error, VxlFault fault, const VxlCursor& cursor, size_t offset,
           int32_t value, int32_t limit) {
-    error = {fault,
-             offset,
-             cursor.column % worldSizeX,
-             cursor.column / worldSizeX,
-             value,
-             limit};
+    error = {fault, offset, cursor.column % worldSizeX, cursor.column / worldSizeX, value, limit};
     return false;
 }
 
@@ -100,12 +95,12 @@ bool decodeVxlColumn(VxlCursor& cursor, VxlColumn& column, VxlDecodeError& error
                         airStart, 0);
         }
         if (column.spanCount > 0 && airStart < nextAirMin) {
-            return fail(error, VxlFault::airStartOverlaps, cursor, offset + airStartField,
-                        airStart, nextAirMin);
+            return fail(error, VxlFault::airStartOverlaps, cursor, offset + airStartField, airStart,
+                        nextAirMin);
         }
         if (airStart > topStart) {
-            return fail(error, VxlFault::airStartBelowTop, cursor, offset + airStartField,
-                        airStart, topStart);
+            return fail(error, VxlFault::airStartBelowTop, cursor, offset + airStartField, airStart,
+                        topStart);
         }
         if (topEnd < topStart - 1) {
             return fail(error, VxlFault::topEndBeforeStart, cursor, offset + topEndField, topEnd,
@@ -246,8 +241,8 @@ std::string describeVxlError(const VxlDecodeError& e) {
     case VxlFault::airStartBelowTop:
         return where + "air start " + value + " lies below top start " + limit;
     case VxlFault::topEndBeforeStart:
-        return where + "top end " + value + " lies above top start " +
-               std::to_string(e.limit + 1) + " by more than one";
+        return where + "top end " + value + " lies above top start " + std::to_string(e.limit + 1) +
+               " by more than one";
     case VxlFault::lengthTooShort:
         return where + "span length " + value + " ends inside its own top colours (at least " +
                limit + " needed)";

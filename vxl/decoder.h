@@ -12,27 +12,27 @@
 
 enum class VxlFault {
     none,
-    truncatedHeader,      // the file ends inside a span header
-    truncatedColors,      // the file ends inside the colours of a column's last span
-    missingColumns,       // the file ends between two columns, before the last one
-    trailingBytes,        // bytes follow the last column
-    topStartOutOfRange,   // top start above 64
-    topEndOutOfRange,     // top end above 63
-    airStartOutOfRange,   // air start above 64
-    firstAirStartNotZero, // a column's first span does not begin at z = 0
-    airStartOverlaps,     // a span begins inside the previous span or its bottom colours
-    airStartBelowTop,     // air start below top start
-    topEndBeforeStart,    // top end more than one above top start
-    lengthTooShort,       // the length ends inside the span's own top colours
-    lengthPastEnd,        // the length points past the end of the file
+    truncatedHeader,       // the file ends inside a span header
+    truncatedColors,       // the file ends inside the colours of a column's last span
+    missingColumns,        // the file ends between two columns, before the last one
+    trailingBytes,         // bytes follow the last column
+    topStartOutOfRange,    // top start above 64
+    topEndOutOfRange,      // top end above 63
+    airStartOutOfRange,    // air start above 64
+    firstAirStartNotZero,  // a column's first span does not begin at z = 0
+    airStartOverlaps,      // a span begins inside the previous span or its bottom colours
+    airStartBelowTop,      // air start below top start
+    topEndBeforeStart,     // top end more than one above top start
+    lengthTooShort,        // the length ends inside the span's own top colours
+    lengthPastEnd,         // the length points past the end of the file
 };
 
 struct VxlDecodeError {
     VxlFault fault;
-    size_t offset;   // byte of the file the fault is found at
-    int32_t x, y;    // column whose record holds that byte (the next column for missingColumns)
-    int32_t value;   // the offending field, count or length
-    int32_t limit;   // the bound it broke, where there is one
+    size_t offset;  // byte of the file the fault is found at
+    int32_t x, y;   // column whose record holds that byte (the next column for missingColumns)
+    int32_t value;  // the offending field, count or length
+    int32_t limit;  // the bound it broke, where there is one
 };
 
 // One decoded column record, z in file orientation (0 is the top).

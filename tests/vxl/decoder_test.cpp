@@ -154,8 +154,8 @@ TEST_F(Decoder, ReadsTheWorkedColumns) {
         {"a hidden voxel at z = 0 (top end -1 held as 255)", span(0, 0, 255, 0), zBits(0, 63), 0,
          1},
         {"all air", span(0, 64, 63, 0), 0, 0, 1},
-        {"air at the bottom", join({span(2, 10, 10, 0, {10}), span(0, 64, 63, 11)}),
-         zBits(10, 10), zBits(10, 10), 2},
+        {"air at the bottom", join({span(2, 10, 10, 0, {10}), span(0, 64, 63, 11)}), zBits(10, 10),
+         zBits(10, 10), 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -191,7 +191,8 @@ TEST(DecoderFaults, NameTheByteTheColumnAndTheReason) {
         {"an empty file", Bytes{}, VxlFault::missingColumns,
          "byte 0, column (0, 0): the file ends after 0 of 262144 columns"},
         {"bytes after the last column", fileWith(lastColumn, join({smallColumn, {1, 2, 3}})),
-         VxlFault::trailingBytes, "byte 2097152, column (511, 511): 3 bytes follow the last column"},
+         VxlFault::trailingBytes,
+         "byte 2097152, column (511, 511): 3 bytes follow the last column"},
         {"top start past the bottom", fileWith(at, span(0, 65, 63, 0)),
          VxlFault::topStartOutOfRange,
          "byte 4105, column (1, 1): top start 65 is out of range (0 to 64)"},
@@ -218,7 +219,8 @@ TEST(DecoderFaults, NameTheByteTheColumnAndTheReason) {
          "more)"},
         {"air start below top start",
          fileWith(at, join({span(2, 10, 10, 0, {10}), span(0, 20, 20, 21, {20})})),
-         VxlFault::airStartBelowTop, "byte 4115, column (1, 1): air start 21 lies below top start 20"},
+         VxlFault::airStartBelowTop,
+         "byte 4115, column (1, 1): air start 21 lies below top start 20"},
         {"top end two above top start", fileWith(at, span(0, 10, 8, 0)),
          VxlFault::topEndBeforeStart,
          "byte 4106, column (1, 1): top end 8 lies above top start 10 by more than one"},
@@ -329,8 +331,7 @@ TEST_F(Decoder, GeneratedMapsComeBackExactly) {
         // The decoded world, turned back, encodes to the very same bytes.
         VxlDecodeError error{};
         clearWorld();
-        ASSERT_TRUE(decodeVxlIntoWorld(file.data(), file.size(), error))
-            << describeVxlError(error);
+        ASSERT_TRUE(decodeVxlIntoWorld(file.data(), file.size(), error)) << describeVxlError(error);
         flipWorld();
         EXPECT_EQ(writeWorldBytes(folder), file);
     }

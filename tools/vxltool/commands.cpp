@@ -143,10 +143,9 @@ int parseArguments(const Command& command, const std::vector<std::string>& words
                    (word.compare(0, 2, "-o") == 0 || word == "--output" ||
                     word.compare(0, 9, "--output=") == 0)) {
             const size_t nameLength = word.compare(0, 8, "--output") == 0 ? 8 : 2;
-            if (!takeValue(words, i, nameLength, arguments.output) ||
-                arguments.output.empty()) {
-                return usageError(command, "option " + word.substr(0, nameLength) +
-                                               " needs a file name");
+            if (!takeValue(words, i, nameLength, arguments.output) || arguments.output.empty()) {
+                return usageError(command,
+                                  "option " + word.substr(0, nameLength) + " needs a file name");
             }
         } else {
             return usageError(command, "unknown option '" + word + "'");
@@ -157,8 +156,8 @@ int parseArguments(const Command& command, const std::vector<std::string>& words
         return toolSuccess;
     }
     if (arguments.operands.size() < command.minOperands) {
-        return usageError(command, command.minOperands == 2 ? "needs two map files"
-                                                            : "needs a map file");
+        return usageError(command,
+                          command.minOperands == 2 ? "needs two map files" : "needs a map file");
     }
     if (command.maxOperands != 0 && arguments.operands.size() > command.maxOperands) {
         return usageError(command, "too many files ('" + arguments.operands.back() + "')");

@@ -47,7 +47,7 @@ bool loadMap(const char* path, LoadedMap& map, int& error) {
         error = errno;
         return false;
     }
-    struct stat status{};
+    struct stat status {};
     bool loaded = false;
     if (fstat(descriptor, &status) != 0) {
         error = errno;

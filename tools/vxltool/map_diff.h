@@ -7,8 +7,8 @@
 #include "vxl/decoder.h"
 
 struct MapDifference {
-    int64_t columns;  // columns with at least one differing voxel
-    int64_t voxels;   // voxels whose solid flag, stored colour or colour word differ
+    int64_t columns;         // columns with at least one differing voxel
+    int64_t voxels;          // voxels whose solid flag, stored colour or colour word differ
     int32_t firstX, firstY;  // first differing column in file order; -1 when none
 };
 

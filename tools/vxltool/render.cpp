@@ -20,8 +20,7 @@ constexpr uint32_t leftFaceLight = 205;
 constexpr uint32_t rightFaceLight = 158;
 
 void putPixel(Image& image, int32_t px, int32_t py, VoxelColor voxel, uint32_t light) {
-    uint8_t* pixel =
-        image.rgba.data() + (static_cast<size_t>(py) * image.width + px) * channels;
+    uint8_t* pixel = image.rgba.data() + (static_cast<size_t>(py) * image.width + px) * channels;
     pixel[0] = static_cast<uint8_t>(((voxel >> 16) & 0xFF) * light / fullLight);
     pixel[1] = static_cast<uint8_t>(((voxel >> 8) & 0xFF) * light / fullLight);
     pixel[2] = static_cast<uint8_t>((voxel & 0xFF) * light / fullLight);

@@ -32,9 +32,8 @@ Comparison compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
     Comparison result{};
     VxlDecodeError error{};
     result.faultyMap = -1;
-    result.valid =
-        compareMaps(a.data(), a.size(), b.data(), b.size(), result.difference, error,
-                    result.faultyMap);
+    result.valid = compareMaps(a.data(), a.size(), b.data(), b.size(), result.difference, error,
+                               result.faultyMap);
     result.fault = error.fault;
     return result;
 }

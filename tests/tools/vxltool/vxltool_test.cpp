@@ -88,12 +88,12 @@ TEST_F(Vxltool, CheckPrintsOneLinePerFile) {
     const ProcessResult mixed =
         run({"check", path("cut.vxl"), path("one.vxl"), path("long.vxl"), path("absent.vxl")});
     EXPECT_EQ(mixed.exitStatus, 1);
-    EXPECT_EQ(mixed.out,
-              path("cut.vxl") + ": byte 1000, column (125, 0): the file ends after 125 of 262144 "
-                                "columns\n" +
-                  path("one.vxl") + ": ok\n" + path("long.vxl") +
-                  ": byte 2860836, column (511, 511): 1 bytes follow the last column\n" +
-                  path("absent.vxl") + ": cannot read: No such file or directory\n");
+    EXPECT_EQ(mixed.out, path("cut.vxl") +
+                             ": byte 1000, column (125, 0): the file ends after 125 of 262144 "
+                             "columns\n" +
+                             path("one.vxl") + ": ok\n" + path("long.vxl") +
+                             ": byte 2860836, column (511, 511): 1 bytes follow the last column\n" +
+                             path("absent.vxl") + ": cannot read: No such file or directory\n");
 }
 
 TEST_F(Vxltool, InfoOfTheTerrainGivesItsHeights) {
@@ -113,8 +113,7 @@ TEST_F(Vxltool, InfoCountsTheWholeMap) {
     const ProcessResult result = run({"info", path("one.vxl")});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // The generator's own count of solid voxels after every stage.
-    EXPECT_NE(result.out.find("\nsolid voxels      8111525\n"), std::string::npos)
-        << result.out;
+    EXPECT_NE(result.out.find("\nsolid voxels      8111525\n"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("\nbytes             2860836\n"), std::string::npos);
     EXPECT_NE(result.out.find("\n  58   130910 ####"), std::string::npos);
 }
@@ -127,15 +126,20 @@ TEST_F(Vxltool, DiffTellsSameFromDifferent) {
         std::string out;
     };
     const Case cases[] = {
-        {"the same file", {"diff", path("one.vxl"), path("one.vxl")}, 0,
+        {"the same file",
+         {"diff", path("one.vxl"), path("one.vxl")},
+         0,
          path("one.vxl") + " and " + path("one.vxl") + " are identical\n"},
         // 959 outline columns; their 999 stored colours change, the first
         // at the blue side at y = 128
-        {"outlines drawn", {"diff", path("one.vxl"), path("outlined.vxl")}, 3,
+        {"outlines drawn",
+         {"diff", path("one.vxl"), path("outlined.vxl")},
+         3,
          path("one.vxl") + " and " + path("outlined.vxl") +
              " differ: 959 columns and 999 voxels, the first at column (16, 128)\n"},
         {"the same voxels encoded differently",
-         {"diff", path("plain.vxl"), path("recoded.vxl")}, 0,
+         {"diff", path("plain.vxl"), path("recoded.vxl")},
+         0,
          path("plain.vxl") + " and " + path("recoded.vxl") +
              " hold the same voxels and colours, encoded differently\n"},
         {"an invalid second map", {"diff", path("one.vxl"), path("cut.vxl")}, 1, ""},
@@ -187,36 +191,62 @@ TEST_F(Vxltool, FailuresSayWhatAndWhy) {
         std::string err;
     };
     const Case cases[] = {
-        {"unreadable map", {"info", path("absent.vxl")}, 1,
+        {"unreadable map",
+         {"info", path("absent.vxl")},
+         1,
          "vxltool: cannot read '" + path("absent.vxl") + "': No such file or directory\n"},
-        {"a folder as map", {"info", folder}, 1,
+        {"a folder as map",
+         {"info", folder},
+         1,
          "vxltool: cannot read '" + folder + "': Is a directory\n"},
-        {"invalid map", {"render", path("long.vxl"), "-o", path("x.png")}, 1,
+        {"invalid map",
+         {"render", path("long.vxl"), "-o", path("x.png")},
+         1,
          "vxltool: " + path("long.vxl") +
              ": byte 2860836, column (511, 511): 1 bytes follow the last column\n"},
-        {"unwritable picture", {"render", path("one.vxl"), "-o", path("no/such/x.png")}, 1,
+        {"unwritable picture",
+         {"render", path("one.vxl"), "-o", path("no/such/x.png")},
+         1,
          "vxltool: cannot write picture '" + path("no/such/x.png") +
              "': No such file or directory\n"},
         {"no command", {}, 2, ""},
-        {"unknown command", {"show", "x"}, 2,
+        {"unknown command",
+         {"show", "x"},
+         2,
          "vxltool: unknown command 'show'; run 'vxltool --help' for the commands\n"},
-        {"unknown option", {"info", "--yaml", "x"}, 2,
+        {"unknown option",
+         {"info", "--yaml", "x"},
+         2,
          "vxltool info: unknown option '--yaml'; run 'vxltool info --help' for its usage\n"},
-        {"option of another command", {"check", "--json", "x"}, 2,
+        {"option of another command",
+         {"check", "--json", "x"},
+         2,
          "vxltool check: unknown option '--json'; run 'vxltool check --help' for its usage\n"},
-        {"no file", {"check"}, 2,
+        {"no file",
+         {"check"},
+         2,
          "vxltool check: needs a map file; run 'vxltool check --help' for its usage\n"},
-        {"one file for diff", {"diff", "a"}, 2,
+        {"one file for diff",
+         {"diff", "a"},
+         2,
          "vxltool diff: needs two map files; run 'vxltool diff --help' for its usage\n"},
-        {"three files for diff", {"diff", "a", "b", "c"}, 2,
+        {"three files for diff",
+         {"diff", "a", "b", "c"},
+         2,
          "vxltool diff: too many files ('c'); run 'vxltool diff --help' for its usage\n"},
-        {"unknown view", {"render", "--view", "side", "x"}, 2,
+        {"unknown view",
+         {"render", "--view", "side", "x"},
+         2,
          "vxltool render: unknown view 'side' (top or iso); run 'vxltool render --help' for its "
          "usage\n"},
-        {"view without value", {"render", "x", "--view"}, 2,
+        {"view without value",
+         {"render", "x", "--view"},
+         2,
          "vxltool render: option --view needs a value (top or iso); run 'vxltool render --help' "
          "for its usage\n"},
-        {"-o without value", {"render", "x", "-o"}, 2,
+        {"-o without value",
+         {"render", "x", "-o"},
+         2,
          "vxltool render: option -o needs a file name; run 'vxltool render --help' for its "
          "usage\n"},
     };
