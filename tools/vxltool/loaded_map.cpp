@@ -7,14 +7,27 @@
 
 #include <cerrno>
 
+#include "world/world.h"
+
 namespace {
 
 constexpr size_t readChunk = size_t{1} << 20;
 
-// Reads until the end of the stream; the decoder rejects whatever does not fit a map.
+// No valid map is longer: each column has at most 65 spans (their air starts
+// rise from 0 to at most 64) and at most 64 colours, 4 bytes each.
+constexpr size_t largestMapSize = static_cast<size_t>(columnCount) * (65 + 64) * 4;
+
+// Reads until the end of the stream. A stream longer than any map is refused
+// rather than held: /dev/zero would otherwise fill the memory.
 bool readStream(int descriptor, LoadedMap& map, int& error) {
     size_t used = 0;
+    // Address space only: pages are touched as bytes arrive.
+    map.buffer.reserve(largestMapSize + readChunk);
     for (;;) {
+        if (used > largestMapSize) {
+            error = EFBIG;
+            return false;
+        }
         map.buffer.resize(used + readChunk);
         const ssize_t got = read(descriptor, map.buffer.data() + used, readChunk);
         if (got < 0) {

@@ -199,6 +199,11 @@ TEST_F(Vxltool, FailuresSayWhatAndWhy) {
          {"info", folder},
          1,
          "vxltool: cannot read '" + folder + "': Is a directory\n"},
+        // longer than any map could be: refused before it fills the memory
+        {"an endless stream",
+         {"info", "/dev/zero"},
+         1,
+         "vxltool: cannot read '/dev/zero': File too large\n"},
         {"invalid map",
          {"render", path("long.vxl"), "-o", path("x.png")},
          1,
