@@ -280,6 +280,31 @@ TEST_F(Decoder, HandBuiltWorldsComeBackExactly) {
     expectFileHoldsWorld(writeWorldBytes(folder));
 }
 
+TEST_F(Decoder, WorkedExampleWorldsComeBackExactly) {
+    // The writer's five worked columns, each in the middle of a 3 x 3 patch of
+    // ground from file z = 10 down, with the carves that expose it.
+    struct Carve {
+        int32_t dx, dy, fileZ0, fileZ1;
+    };
+    const std::vector<Carve> examples[] = {
+        {}, {{0, 0, 15, 19}}, {{1, 0, 30, 63}}, {{0, 0, 11, 19}}, {{1, 0, 30, 35}},
+    };
+    const auto generationZ = [](int32_t fileZ) { return worldSizeZ - 1 - fileZ; };
+    int32_t x = 100;
+    for (const std::vector<Carve>& carves : examples) {
+        for (int32_t z = generationZ(63); z <= generationZ(10); ++z) {
+            // A colour of its own for every z, so that a colour stored one voxel off shows.
+            fillBox(x - 1, x + 1, 199, 201, z, z, opaqueColorBits | static_cast<uint32_t>(z));
+        }
+        for (const Carve& carve : carves) {
+            fillColumnSpan(x + carve.dx, 200 + carve.dy, generationZ(carve.fileZ1),
+                           generationZ(carve.fileZ0), 0);
+        }
+        x += 10;
+    }
+    expectFileHoldsWorld(writeWorldBytes(folder));
+}
+
 TEST_F(Decoder, RandomWorldsComeBackExactly) {
     // Every pattern of neighbours, at every density, in every corner.
     uint32_t state = 2463534242u;
