@@ -104,7 +104,7 @@ bool decodeVxlColumn(VxlCursor& cursor, VxlColumn& column, VxlDecodeError& error
         }
         if (topEnd < topStart - 1) {
             return fail(error, VxlFault::topEndBeforeStart, cursor, offset + topEndField, topEnd,
-                        topStart - 1);
+                        topStart);
         }
         const int32_t topCount = topEnd - topStart + 1;
         const size_t topBytes = spanHeaderSize + static_cast<size_t>(topCount) * colorSize;
@@ -241,8 +241,7 @@ std::string describeVxlError(const VxlDecodeError& e) {
     case VxlFault::airStartBelowTop:
         return where + "air start " + value + " lies below top start " + limit;
     case VxlFault::topEndBeforeStart:
-        return where + "top end " + value + " lies above top start " + std::to_string(e.limit + 1) +
-               " by more than one";
+        return where + "top end " + value + " lies above top start " + limit + " by more than one";
     case VxlFault::lengthTooShort:
         return where + "span length " + value + " ends inside its own top colours (at least " +
                limit + " needed)";

@@ -32,7 +32,7 @@ struct VxlDecodeError {
     size_t offset;  // byte of the file the fault is found at
     int32_t x, y;   // column whose record holds that byte (the next column for missingColumns)
     int32_t value;  // the offending field, count or length
-    int32_t limit;  // the bound it broke, where there is one
+    int32_t limit;  // the bound it broke, or the field it is measured against
 };
 
 // One decoded column record, z in file orientation (0 is the top).
