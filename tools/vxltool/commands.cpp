@@ -311,20 +311,16 @@ int runVxltool(int argumentCount, char** arguments) {
         std::fputs(toolUsage, stderr);
         return toolUsageError;
     }
-    const std::string name = arguments[1];
-    if (name == "--help" || name == "-h" || name == "help") {
-        if (name == "help" && argumentCount > 2) {
-            for (const Command& command : commands) {
-                if (command.name == std::string_view(arguments[2])) {
-                    std::fputs(command.usage, stdout);
-                    return toolSuccess;
-                }
-            }
-        }
+    std::string name = arguments[1];
+    std::vector<std::string> words(arguments + 2, arguments + argumentCount);
+    if (name == "help" && !words.empty()) {
+        // "help COMMAND" is "COMMAND --help".
+        name = words[0];
+        words = {"--help"};
+    } else if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(toolUsage, stdout);
         return toolSuccess;
     }
-    const std::vector<std::string> words(arguments + 2, arguments + argumentCount);
     for (const Command& command : commands) {
         if (command.name != name) {
             continue;
