@@ -3,7 +3,9 @@
 #include <png.h>
 
 #include <bit>
+#include <cstring>
 
+#include "tools/vxltool/replaced_file.h"
 #include "world/world.h"
 
 namespace {
@@ -95,15 +97,29 @@ Image renderIsometric() {
 }
 
 bool writePng(const char* path, const Image& image, std::string& reason) {
+    ReplacedFile output;
+    int error = 0;
+    if (!openReplacement(path, output, error)) {
+        reason = std::strerror(error);
+        return false;
+    }
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGBA;
-    // libpng removes a file it could not finish.
-    if (png_image_write_to_file(&png, path, 0, image.rgba.data(), 0, nullptr) == 0) {
+    // Written through our own stream: libpng's own file output removes the
+    // path it was given when anything fails, even a device.
+    const bool encoded =
+        png_image_write_to_stdio(&png, output.file, 0, image.rgba.data(), 0, nullptr) != 0;
+    if (!encoded) {
         reason = png.message;
         png_image_free(&png);
+        abandonReplacement(output);
+        return false;
+    }
+    if (!commitReplacement(output, error)) {
+        reason = std::strerror(error);
         return false;
     }
     return true;

@@ -156,3 +156,11 @@ TEST_F(Render, PngIntoAMissingFolderFailsWithTheReason) {
     EXPECT_EQ(reason, "No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(path));
 }
+
+TEST_F(Render, PngOntoAFullDeviceFailsAndLeavesIt) {
+    const Image image{1, 1, {1, 2, 3, 4}};
+    std::string reason;
+    EXPECT_FALSE(writePng("/dev/full", image, reason));
+    EXPECT_EQ(reason, "No space left on device");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}

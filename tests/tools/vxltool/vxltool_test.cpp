@@ -181,6 +181,12 @@ TEST_F(Vxltool, RenderWritesPictures) {
         EXPECT_EQ(size.width, c.size.width);
         EXPECT_EQ(size.height, c.size.height);
     }
+    // Pictures are written beside their target and renamed into place.
+    for (const std::filesystem::directory_entry& entry :
+         std::filesystem::directory_iterator(folder)) {
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+            << entry.path();
+    }
 }
 
 TEST_F(Vxltool, FailuresSayWhatAndWhy) {
