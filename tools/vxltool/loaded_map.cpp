@@ -7,29 +7,39 @@
 
 #include <cerrno>
 
-#include "world/world.h"
-
 namespace {
 
 constexpr size_t readChunk = size_t{1} << 20;
+constexpr size_t hugePageSize = size_t{2} << 20;
 
-// No valid map is longer: each column has at most 65 spans (their air starts
-// rise from 0 to at most 64) and at most 64 colours, 4 bytes each.
-constexpr size_t largestMapSize = static_cast<size_t>(columnCount) * (65 + 64) * 4;
+// Room for the largest map and the read that finds the end, in whole huge
+// pages: touching a few 2 MiB pages costs far less than hundreds of 4 KiB ones.
+constexpr size_t storageSize =
+    (largestMapSize + readChunk + hugePageSize - 1) / hugePageSize * hugePageSize;
 
-// Reads until the end of the stream. A stream longer than any map is refused
-// rather than held: /dev/zero would otherwise fill the memory.
-bool readStream(int descriptor, LoadedMap& map, int& error) {
-    size_t used = 0;
+// Reads to the end. The bytes are copied rather than mapped, so a file cut
+// short by another program while it is read cannot crash the reader; and
+// anything longer than a map is refused rather than held, or /dev/zero would
+// fill the memory.
+bool readAllBytes(int descriptor, LoadedMap& map, int& error) {
     // Address space only: pages are touched as bytes arrive.
-    map.buffer.reserve(largestMapSize + readChunk);
+    void* storage =
+        mmap(nullptr, storageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (storage == MAP_FAILED) {
+        error = errno;
+        return false;
+    }
+    madvise(storage, storageSize, MADV_HUGEPAGE);
+    map.storage = storage;
+    map.storageSize = storageSize;
+    auto* bytes = static_cast<uint8_t*>(storage);
+    size_t used = 0;
     for (;;) {
         if (used > largestMapSize) {
             error = EFBIG;
             return false;
         }
-        map.buffer.resize(used + readChunk);
-        const ssize_t got = read(descriptor, map.buffer.data() + used, readChunk);
+        const ssize_t got = read(descriptor, bytes + used, readChunk);
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -42,8 +52,7 @@ bool readStream(int descriptor, LoadedMap& map, int& error) {
         }
         used += static_cast<size_t>(got);
     }
-    map.buffer.resize(used);
-    map.data = map.buffer.data();
+    map.data = bytes;
     map.size = used;
     return true;
 }
@@ -51,10 +60,7 @@ bool readStream(int descriptor, LoadedMap& map, int& error) {
 }  // namespace
 
 bool loadMap(const char* path, LoadedMap& map, int& error) {
-    map.data = nullptr;
-    map.size = 0;
-    map.mapping = nullptr;
-    map.buffer.clear();
+    map = {nullptr, 0, nullptr, 0};
     const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) {
         error = errno;
@@ -66,31 +72,21 @@ bool loadMap(const char* path, LoadedMap& map, int& error) {
         error = errno;
     } else if (S_ISDIR(status.st_mode)) {
         error = EISDIR;
-    } else if (S_ISREG(status.st_mode) && status.st_size > 0) {
-        const size_t size = static_cast<size_t>(status.st_size);
-        void* mapping = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
-        if (mapping == MAP_FAILED) {
-            error = errno;
-        } else {
-            map.mapping = mapping;
-            map.data = static_cast<const uint8_t*>(mapping);
-            map.size = size;
-            loaded = true;
-        }
+    } else if (S_ISREG(status.st_mode) && static_cast<size_t>(status.st_size) > largestMapSize) {
+        error = EFBIG;
     } else {
-        loaded = readStream(descriptor, map, error);
+        loaded = readAllBytes(descriptor, map, error);
     }
     close(descriptor);
+    if (!loaded) {
+        unloadMap(map);
+    }
     return loaded;
 }
 
 void unloadMap(LoadedMap& map) {
-    if (map.mapping != nullptr) {
-        munmap(map.mapping, map.size);
+    if (map.storage != nullptr) {
+        munmap(map.storage, map.storageSize);
     }
-    map.data = nullptr;
-    map.size = 0;
-    map.mapping = nullptr;
-    map.buffer.clear();
-    map.buffer.shrink_to_fit();
+    map = {nullptr, 0, nullptr, 0};
 }

@@ -1,19 +1,23 @@
-// A map file's bytes held in memory for the decoder: mapped when the file is a
-// regular one, read otherwise (pipes, devices).
+// A map file's bytes held in memory for the decoder, read from a regular file,
+// a pipe or a device alike.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 struct LoadedMap {
     const uint8_t* data;
     size_t size;
-    void* mapping;                // the mapped pages, when mapped
-    std::vector<uint8_t> buffer;  // the bytes, when read
+    void* storage;  // anonymous pages the bytes were read into
+    size_t storageSize;
 };
 
-// Loads the file at `path`; on failure returns false and sets `error` to the errno.
+// No valid map is longer: each column has at most 65 spans (their air starts
+// rise from 0 to at most 64) and at most 64 colours, 4 bytes each.
+constexpr size_t largestMapSize = size_t{512} * 512 * (65 + 64) * 4;
+
+// Loads the file at `path`; on failure returns false and sets `error` to the
+// errno (EFBIG for anything longer than the largest map).
 bool loadMap(const char* path, LoadedMap& map, int& error);
 
 // Releases what loadMap took.
