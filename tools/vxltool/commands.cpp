@@ -102,14 +102,30 @@ int usageError(const Command& command, const std::string& problem) {
     return toolUsageError;
 }
 
-// The value of an option given as "--name=value", "--name value" or (for a
-// one-letter option) "-xvalue"; advances `i` past a separate value word.
-bool takeValue(const std::vector<std::string>& words, size_t& i, size_t nameLength,
+constexpr std::string_view viewOption = "--view";
+constexpr std::string_view outputOption = "--output";
+constexpr std::string_view shortOutputOption = "-o";
+
+bool isShortOption(std::string_view option) {
+    return option.size() == 2;
+}
+
+// True when `word` names `option`, alone ("--view") or with its value attached
+// ("--view=iso", or "-oOUT" for a one-letter option).
+bool namesOption(std::string_view word, std::string_view option) {
+    if (!word.starts_with(option)) {
+        return false;
+    }
+    return word.size() == option.size() || isShortOption(option) || word[option.size()] == '=';
+}
+
+// The value attached to the word that names `option`, or else the next word
+// (advancing `i` past it); false when there is neither.
+bool takeValue(const std::vector<std::string>& words, size_t& i, std::string_view option,
                std::string& value) {
     const std::string& word = words[i];
-    if (word.size() > nameLength) {
-        const bool longForm = word.compare(0, 2, "--") == 0;
-        value = word.substr(nameLength + (longForm ? 1 : 0));
+    if (word.size() > option.size()) {
+        value = word.substr(option.size() + (isShortOption(option) ? 0 : 1));
         return true;
     }
     if (i + 1 >= words.size()) {
@@ -134,18 +150,16 @@ int parseArguments(const Command& command, const std::vector<std::string>& words
             arguments.help = true;
         } else if (command.takesJson && word == "--json") {
             arguments.json = true;
-        } else if (command.takesRenderOptions &&
-                   (word == "--view" || word.compare(0, 7, "--view=") == 0)) {
-            if (!takeValue(words, i, 6, arguments.view)) {
+        } else if (command.takesRenderOptions && namesOption(word, viewOption)) {
+            if (!takeValue(words, i, viewOption, arguments.view)) {
                 return usageError(command, "option --view needs a value (top or iso)");
             }
         } else if (command.takesRenderOptions &&
-                   (word.compare(0, 2, "-o") == 0 || word == "--output" ||
-                    word.compare(0, 9, "--output=") == 0)) {
-            const size_t nameLength = word.compare(0, 8, "--output") == 0 ? 8 : 2;
-            if (!takeValue(words, i, nameLength, arguments.output) || arguments.output.empty()) {
-                return usageError(command,
-                                  "option " + word.substr(0, nameLength) + " needs a file name");
+                   (namesOption(word, outputOption) || namesOption(word, shortOutputOption))) {
+            const std::string_view option =
+                namesOption(word, outputOption) ? outputOption : shortOutputOption;
+            if (!takeValue(words, i, option, arguments.output) || arguments.output.empty()) {
+                return usageError(command, "option " + std::string(option) + " needs a file name");
             }
         } else {
             return usageError(command, "unknown option '" + word + "'");
