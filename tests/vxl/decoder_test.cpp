@@ -14,26 +14,13 @@
 #include "vxl/writer.h"
 #include "world/structures.h"
 #include "world/world.h"
+#include "world_file_test.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
 constexpr size_t smallColumnSize = 8;
-
-void appendWord(Bytes& bytes, uint32_t word) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<uint8_t>(word >> shift));
-    }
-}
-
-std::vector<int32_t> zRange(int32_t first, int32_t last) {
-    std::vector<int32_t> zs;
-    for (int32_t z = first; z <= last; ++z) {
-        zs.push_back(z);
-    }
-    return zs;
-}
 
 // A span header followed by one colour per entry of `colorZ`, each telling the
 // z it belongs to: 0x80000000 + z.
@@ -116,15 +103,7 @@ void expectFileHoldsWorld(const Bytes& file) {
     EXPECT_TRUE(finishVxl(cursor, error)) << describeVxlError(error);
 }
 
-class Decoder : public testing::Test {
-protected:
-    void SetUp() override {
-        clearWorld();
-        folder = makeScratchFolder();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::string folder;
-};
+class Decoder : public WorldFileTest {};
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "map_file.h"
 #include "run_process.h"
 #include "world/world.h"
+#include "world_file_test.h"
 
 namespace {
 
@@ -25,12 +26,6 @@ VoxelColor colorForZ(int32_t z) {
 void fillSolid(int32_t x, int32_t y, int32_t z0, int32_t z1) {
     for (int32_t z = z0; z <= z1; ++z) {
         fillColumnSpan(x, y, z, z, colorForZ(z));
-    }
-}
-
-void appendWord(Bytes& bytes, uint32_t word) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<uint8_t>(word >> shift));
     }
 }
 
@@ -50,14 +45,6 @@ Bytes spanBytes(const std::vector<Span>& spans) {
     return bytes;
 }
 
-std::vector<int32_t> zRange(int32_t first, int32_t last) {
-    std::vector<int32_t> zs;
-    for (int32_t z = first; z <= last; ++z) {
-        zs.push_back(z);
-    }
-    return zs;
-}
-
 Bytes encodeToBytes(int32_t x, int32_t y) {
     char* buffer = nullptr;
     size_t size = 0;
@@ -74,15 +61,7 @@ Bytes readFile(const std::string& path) {
     return Bytes(bytes.begin(), bytes.end());
 }
 
-class Writer : public testing::Test {
-protected:
-    void SetUp() override {
-        clearWorld();
-        folder = makeScratchFolder();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::string folder;
-};
+class Writer : public WorldFileTest {};
 
 }  // namespace
 

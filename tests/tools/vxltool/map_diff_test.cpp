@@ -10,6 +10,7 @@
 #include "run_process.h"
 #include "vxl/writer.h"
 #include "world/world.h"
+#include "world_file_test.h"
 
 namespace {
 
@@ -38,15 +39,13 @@ Comparison compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
     return result;
 }
 
-class MapDiff : public testing::Test {
+class MapDiff : public WorldFileTest {
 protected:
     void SetUp() override {
-        folder = makeScratchFolder();
+        WorldFileTest::SetUp();
         buildGround();
         ground = writeWorldBytes(folder);
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::string folder;
     std::vector<uint8_t> ground;
 };
 

@@ -9,6 +9,7 @@
 #include "map_file.h"
 #include "run_process.h"
 #include "world/world.h"
+#include "world_file_test.h"
 
 namespace {
 
@@ -16,15 +17,7 @@ constexpr VoxelColor boxColor = 0x80112233u;
 constexpr VoxelColor pillarColor = 0x80445566u;
 constexpr VoxelColor floatingColor = 0x80778899u;
 
-class MapInfoOfWorld : public testing::Test {
-protected:
-    void SetUp() override {
-        clearWorld();
-        folder = makeScratchFolder();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::string folder;
-};
+class MapInfoOfWorld : public WorldFileTest {};
 
 // A 10 x 10 box 21 voxels high in the corner (0, 0), a lone column 41 high and
 // one floating voxel; everything else air.

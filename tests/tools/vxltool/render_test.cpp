@@ -11,6 +11,7 @@
 #include "run_process.h"
 #include "vxl/decoder.h"
 #include "world/world.h"
+#include "world_file_test.h"
 
 namespace {
 
@@ -40,15 +41,7 @@ constexpr Rgba transparent = {0, 0, 0, 0};
 constexpr VoxelColor red = 0x80C81E0Au;
 constexpr VoxelColor blue = 0x80143CF0u;
 
-class Render : public testing::Test {
-protected:
-    void SetUp() override {
-        clearWorld();
-        folder = makeScratchFolder();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::string folder;
-};
+class Render : public WorldFileTest {};
 
 }  // namespace
 
