@@ -1,6 +1,7 @@
 #include "tools/vxltool/map_info.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdio>
 #include <vector>
@@ -9,10 +10,26 @@ namespace {
 
 constexpr int32_t barWidth = 40;
 
-std::string line(const char* label, int64_t value) {
-    char text[96];
-    std::snprintf(text, sizeof text, "%-17s %lld\n", label, static_cast<long long>(value));
-    return text;
+struct Fact {
+    const char* label;  // for people
+    const char* key;    // for scripts
+    int64_t value;
+};
+
+constexpr size_t factCount = 8;
+
+// The counts both formats show, in the order they show them.
+std::array<Fact, factCount> factsOf(const MapInfo& info) {
+    return {{
+        {"bytes", "bytes", static_cast<int64_t>(info.fileSize)},
+        {"columns", "columns", columnCount},
+        {"spans", "spans", info.spans},
+        {"solid voxels", "solid_voxels", info.solidVoxels},
+        {"coloured voxels", "colored_voxels", info.coloredVoxels},
+        {"hidden voxels", "hidden_voxels", info.solidVoxels - info.coloredVoxels},
+        {"empty columns", "empty_columns", info.emptyColumns},
+        {"distinct colours", "distinct_colors", info.distinctColors},
+    }};
 }
 
 }  // namespace
@@ -52,14 +69,12 @@ bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, VxlDecodeErro
 
 std::string formatMapInfo(const std::string& path, const MapInfo& info) {
     std::string text = "file              " + path + "\n";
-    text += line("bytes", static_cast<int64_t>(info.fileSize));
-    text += line("columns", columnCount);
-    text += line("spans", info.spans);
-    text += line("solid voxels", info.solidVoxels);
-    text += line("coloured voxels", info.coloredVoxels);
-    text += line("hidden voxels", info.solidVoxels - info.coloredVoxels);
-    text += line("empty columns", info.emptyColumns);
-    text += line("distinct colours", info.distinctColors);
+    for (const Fact& fact : factsOf(info)) {
+        char row[96];
+        std::snprintf(row, sizeof row, "%-17s %lld\n", fact.label,
+                      static_cast<long long>(fact.value));
+        text += row;
+    }
     text += "surface heights   (height above the bottom layer: columns)\n";
     const int64_t most = *std::max_element(info.surfaceHeights, info.surfaceHeights + worldSizeZ);
     for (int32_t h = 0; h < worldSizeZ; ++h) {
@@ -96,20 +111,13 @@ std::string jsonString(const std::string& text) {
 }
 
 std::string formatMapInfoJson(const std::string& path, const MapInfo& info) {
-    const auto field = [](const char* name, int64_t value) {
-        char text[64];
-        std::snprintf(text, sizeof text, "\"%s\": %lld, ", name, static_cast<long long>(value));
-        return std::string(text);
-    };
     std::string text = "{\"file\": " + jsonString(path) + ", ";
-    text += field("bytes", static_cast<int64_t>(info.fileSize));
-    text += field("columns", columnCount);
-    text += field("spans", info.spans);
-    text += field("solid_voxels", info.solidVoxels);
-    text += field("colored_voxels", info.coloredVoxels);
-    text += field("hidden_voxels", info.solidVoxels - info.coloredVoxels);
-    text += field("empty_columns", info.emptyColumns);
-    text += field("distinct_colors", info.distinctColors);
+    for (const Fact& fact : factsOf(info)) {
+        char field[64];
+        std::snprintf(field, sizeof field, "\"%s\": %lld, ", fact.key,
+                      static_cast<long long>(fact.value));
+        text += field;
+    }
     text += "\"surface_heights\": [";
     for (int32_t h = 0; h < worldSizeZ; ++h) {
         if (h > 0) {
