@@ -54,6 +54,11 @@ bool decodeVxlColumn(VxlCursor& cursor, VxlColumn& column, VxlDecodeError& error
     std::memset(column.colors, 0, sizeof column.colors);
     column.spanCount = 0;
 
+    // A file that ends between columns is short of columns, not of a header.
+    if (cursor.offset == cursor.size) {
+        return fail(error, VxlFault::missingColumns, cursor, cursor.offset, cursor.column,
+                    columnCount);
+    }
     size_t offset = cursor.offset;
     // The previous span's bottom colours sit directly above this span's air
     // start, so they can only be placed once that start is known.
@@ -172,9 +177,6 @@ bool checkVxl(const uint8_t* data, size_t size, VxlDecodeError& error, int64_t* 
     VxlColumn column;
     int64_t spans = 0;
     while (cursor.column < columnCount) {
-        if (cursor.offset == size) {
-            return finishVxl(cursor, error);
-        }
         if (!decodeVxlColumn(cursor, column, error)) {
             return false;
         }
@@ -193,9 +195,6 @@ bool decodeVxlIntoWorld(const uint8_t* data, size_t size, VxlDecodeError& error)
     VxlCursor cursor = startVxl(data, size);
     VxlColumn column;
     while (cursor.column < columnCount) {
-        if (cursor.offset == size) {
-            return finishVxl(cursor, error);
-        }
         const int32_t x = cursor.column % worldSizeX;
         const int32_t y = cursor.column / worldSizeX;
         if (!decodeVxlColumn(cursor, column, error)) {

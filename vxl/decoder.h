@@ -54,9 +54,10 @@ struct VxlCursor {
 // A cursor at the first column of `size` bytes at `data`.
 VxlCursor startVxl(const uint8_t* data, size_t size);
 
-// Decodes the next column record into `column` and moves past it. On a fault,
-// fills `error`, leaves the cursor where it was and returns false. The cursor
-// must not be past the last column.
+// Decodes the next column record into `column` and moves past it. On a fault
+// (missing columns when the file ends where the record should start), fills
+// `error`, leaves the cursor where it was and returns false. The cursor must
+// not be past the last column.
 bool decodeVxlColumn(VxlCursor& cursor, VxlColumn& column, VxlDecodeError& error);
 
 // True when every column was read and nothing follows; otherwise fills `error`

@@ -15,14 +15,6 @@ int32_t differingVoxels(const VxlColumn& a, const VxlColumn& b) {
     return std::popcount(differ);
 }
 
-// Reads the next column of one map, telling a clean end from a fault.
-bool nextColumn(VxlCursor& cursor, VxlColumn& column, VxlDecodeError& error) {
-    if (cursor.offset == cursor.size) {
-        return finishVxl(cursor, error);
-    }
-    return decodeVxlColumn(cursor, column, error);
-}
-
 }  // namespace
 
 bool compareMaps(const uint8_t* dataA, size_t sizeA, const uint8_t* dataB, size_t sizeB,
@@ -33,11 +25,11 @@ bool compareMaps(const uint8_t* dataA, size_t sizeA, const uint8_t* dataB, size_
     VxlColumn columnA;
     VxlColumn columnB;
     for (int32_t c = 0; c < columnCount; ++c) {
-        if (!nextColumn(a, columnA, error)) {
+        if (!decodeVxlColumn(a, columnA, error)) {
             faultyMap = 0;
             return false;
         }
-        if (!nextColumn(b, columnB, error)) {
+        if (!decodeVxlColumn(b, columnB, error)) {
             faultyMap = 1;
             return false;
         }

@@ -41,9 +41,6 @@ bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, VxlDecodeErro
     VxlCursor cursor = startVxl(data, size);
     VxlColumn column;
     while (cursor.column < columnCount) {
-        if (cursor.offset == size) {
-            return finishVxl(cursor, error);
-        }
         if (!decodeVxlColumn(cursor, column, error)) {
             return false;
         }

@@ -42,9 +42,6 @@ bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeErro
     while (cursor.column < columnCount) {
         const int32_t x = cursor.column % worldSizeX;
         const int32_t y = cursor.column / worldSizeX;
-        if (cursor.offset == size) {
-            return finishVxl(cursor, error);
-        }
         if (!decodeVxlColumn(cursor, column, error)) {
             return false;
         }
