@@ -1,13 +1,13 @@
 #include "vxl/decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
 
 constexpr size_t spanHeaderSize = 4;
 constexpr size_t colorSize = 4;
-constexpr int32_t bottomZ = worldSizeZ - 1;
 
 // Offsets of the header fields inside a span.
 constexpr size_t lengthField = 0;
@@ -25,7 +25,7 @@ uint64_t zBits(int32_t first, int32_t last) {
     if (last < first) {
         return 0;
     }
-    const uint64_t upToLast = last == bottomZ ? ~uint64_t{0} : (uint64_t{1} << (last + 1)) - 1;
+    const uint64_t upToLast = last == vxlBottomZ ? ~uint64_t{0} : (uint64_t{1} << (last + 1)) - 1;
     return upToLast & ~((uint64_t{1} << first) - 1);
 }
 
@@ -43,6 +43,13 @@ bool fail(VxlDecodeError& error, VxlFault fault, const VxlCursor& cursor, size_t
 }
 
 }  // namespace
+
+int32_t surfaceHeight(const VxlColumn& column) {
+    if (column.solidMask == 0) {
+        return -1;
+    }
+    return vxlBottomZ - std::countr_zero(column.solidMask);
+}
 
 VxlCursor startVxl(const uint8_t* data, size_t size) {
     return {data, size, 0, 0};
@@ -87,9 +94,9 @@ bool decodeVxlColumn(VxlCursor& cursor, VxlColumn& column, VxlDecodeError& error
             return fail(error, VxlFault::topStartOutOfRange, cursor, offset + topStartField,
                         topStart, worldSizeZ);
         }
-        if (topEnd > bottomZ) {
+        if (topEnd > vxlBottomZ) {
             return fail(error, VxlFault::topEndOutOfRange, cursor, offset + topEndField, topEnd,
-                        bottomZ);
+                        vxlBottomZ);
         }
         if (airStart > worldSizeZ) {
             return fail(error, VxlFault::airStartOutOfRange, cursor, offset + airStartField,
@@ -142,7 +149,7 @@ bool decodeVxlColumn(VxlCursor& cursor, VxlColumn& column, VxlDecodeError& error
         ++column.spanCount;
 
         if (length == 0) {
-            column.solidMask |= zBits(topEnd + 1, bottomZ);
+            column.solidMask |= zBits(topEnd + 1, vxlBottomZ);
             cursor.offset = offset + topBytes;
             ++cursor.column;
             return true;

@@ -43,6 +43,13 @@ struct VxlColumn {
     int32_t spanCount;
 };
 
+// z of the bottom layer in file orientation.
+constexpr int32_t vxlBottomZ = worldSizeZ - 1;
+
+// Height of the column's topmost solid voxel above the bottom layer (0 to 63);
+// -1 for a column of air.
+int32_t surfaceHeight(const VxlColumn& column);
+
 // Position of a decoder in a file held in memory.
 struct VxlCursor {
     const uint8_t* data;

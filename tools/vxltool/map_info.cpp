@@ -47,10 +47,11 @@ bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, VxlDecodeErro
         info.spans += column.spanCount;
         info.solidVoxels += std::popcount(column.solidMask);
         info.coloredVoxels += std::popcount(column.colorMask);
-        if (column.solidMask == 0) {
+        const int32_t height = surfaceHeight(column);
+        if (height < 0) {
             ++info.emptyColumns;
         } else {
-            ++info.surfaceHeights[worldSizeZ - 1 - std::countr_zero(column.solidMask)];
+            ++info.surfaceHeights[height];
         }
         for (uint64_t bits = column.colorMask; bits != 0; bits &= bits - 1) {
             colors.push_back(column.colors[std::countr_zero(bits)]);

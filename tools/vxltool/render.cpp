@@ -12,7 +12,6 @@ namespace {
 
 constexpr int32_t channels = 4;
 constexpr uint8_t opaque = 0xFF;
-constexpr int32_t bottomZ = worldSizeZ - 1;
 
 // Shades are fractions of 256: the bottom of the top-down view keeps half of
 // its light, so heights read at a glance without hiding the colours.
@@ -45,14 +44,15 @@ bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeErro
         if (!decodeVxlColumn(cursor, column, error)) {
             return false;
         }
-        if (column.solidMask == 0) {
+        const int32_t height = surfaceHeight(column);
+        if (height < 0) {
             continue;
         }
-        const int32_t top = std::countr_zero(column.solidMask);
+        const int32_t top = vxlBottomZ - height;
         const VoxelColor voxel = (column.colorMask >> top) & 1 ? column.colors[top] : cutColor;
-        const uint32_t height = static_cast<uint32_t>(bottomZ - top);
         putPixel(image, x, y, voxel,
-                 lowestLight + (fullLight - lowestLight) * height / static_cast<uint32_t>(bottomZ));
+                 lowestLight + (fullLight - lowestLight) * static_cast<uint32_t>(height) /
+                                   static_cast<uint32_t>(vxlBottomZ));
     }
     return finishVxl(cursor, error);
 }
@@ -69,7 +69,7 @@ Image renderIsometric() {
             const int32_t y = diagonal - x;
             const bool onNearEdge = x == worldSizeX - 1 || y == worldSizeY - 1;
             const int32_t px = x - y + (worldSizeY - 1);
-            for (int32_t z = bottomZ; z >= 0; --z) {
+            for (int32_t z = vxlBottomZ; z >= 0; --z) {
                 const int32_t index = voxelIndex(x, y, z);
                 if (solid[index] == 0) {
                     continue;
