@@ -1,5 +1,8 @@
 #include "app/driver.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -40,74 +43,111 @@ int reportWriteFailure(const char* invocation, const char* path, VxlWriteResult 
     return exitFailure;
 }
 
-int runOptions(const char* invocation, OptionList options, int32_t seed) {
-    const char* outputPath = defaultOutputPath;
-    for (char** entry = options; *entry != nullptr; ++entry) {
+// The console lines belong on standard output, unless the map itself goes
+// there: then they would be written into the map, and go to standard error.
+// A character device (the terminal, /dev/null) keeps no bytes to corrupt.
+std::FILE* consoleFor(const char* outputPath) {
+    struct stat target {};
+    struct stat console {};
+    if (stat(outputPath, &target) == 0 && fstat(STDOUT_FILENO, &console) == 0 &&
+        target.st_dev == console.st_dev && target.st_ino == console.st_ino &&
+        !S_ISCHR(target.st_mode)) {
+        return stderr;
+    }
+    return stdout;
+}
+
+int generateAndWrite(const char* invocation, const CommandLine& commandLine) {
+    std::FILE* console = consoleFor(commandLine.outputPath);
+    std::fprintf(console, generatingFormat, commandLine.outputPath, commandLine.seed);
+    // Keep this line ahead of any error on stderr when both go to one place.
+    std::fflush(console);
+    seedRandom(static_cast<uint32_t>(commandLine.seed));
+    if (!generateMap(optionValues)) {
+        std::fprintf(stderr, "%s: out of memory while placing pillars and connectors\n",
+                     programName(invocation));
+        return exitFailure;
+    }
+    const VxlWriteResult written = writeVxl(commandLine.outputPath);
+    if (written.status != VxlWriteStatus::ok) {
+        return reportWriteFailure(invocation, commandLine.outputPath, written);
+    }
+    std::fputs(finishedLine, console);
+    return exitSuccess;
+}
+
+}  // namespace
+
+CommandLine readCommandLine(int argumentCount, char** arguments, int32_t clockSeed) {
+    std::fill(std::begin(optionValues), std::end(optionValues), nullptr);
+    debugStartRegions = false;
+    CommandLine commandLine{CommandAction::generate, defaultOutputPath, clockSeed, '\0', nullptr};
+    int32_t count = argumentCount;
+    commandLine.options =
+        scanOptions(count, arguments, valueLetters, &commandLine.missingValueLetter);
+    if (commandLine.options == nullptr) {
+        commandLine.action = commandLine.missingValueLetter != '\0' ? CommandAction::missingValue
+                                                                    : CommandAction::outOfMemory;
+        return commandLine;
+    }
+    for (char** entry = commandLine.options; *entry != nullptr; ++entry) {
         const char letter = (*entry)[0];
         const char* value = *entry + 1;
         switch (letter) {
         case '?':
         case 'h':
-            std::printf(usageFormat, invocation);
-            return exitSuccess;
+            commandLine.action = CommandAction::showUsage;
+            return commandLine;
         case 'd':
             debugStartRegions = true;
             break;
         case 'o':
-            outputPath = value;
+            commandLine.outputPath = value;
             break;
         case 's':
-            seed = parseDecimal(value);
+            commandLine.seed = parseDecimal(value);
             break;
         default:
             optionValues[static_cast<unsigned char>(letter)] = value;
             break;
         }
     }
-
-    std::printf(generatingFormat, outputPath, seed);
-    // Keep this line ahead of any error on stderr when both go to one place.
-    std::fflush(stdout);
-    seedRandom(static_cast<uint32_t>(seed));
-    if (!generateMap(optionValues)) {
-        std::fprintf(stderr, "%s: out of memory while placing pillars and connectors\n",
-                     programName(invocation));
-        return exitFailure;
-    }
-    const VxlWriteResult written = writeVxl(outputPath);
-    if (written.status != VxlWriteStatus::ok) {
-        return reportWriteFailure(invocation, outputPath, written);
-    }
-    std::fputs(finishedLine, stdout);
-    return exitSuccess;
+    return commandLine;
 }
 
-}  // namespace
+void releaseCommandLine(CommandLine& commandLine) {
+    std::fill(std::begin(optionValues), std::end(optionValues), nullptr);
+    commandLine.outputPath = defaultOutputPath;
+    arrayFreeAll(commandLine.options);
+    commandLine.options = nullptr;
+}
 
 int runProgram(int argumentCount, char** arguments) {
-    std::fill(std::begin(optionValues), std::end(optionValues), nullptr);
-    debugStartRegions = false;
     // Read before the options, as the default for a run without -s.
     const int32_t clockSeed = static_cast<int32_t>(static_cast<uint32_t>(std::time(nullptr)));
     const char* invocation =
         argumentCount > 0 && arguments[0] != nullptr ? arguments[0] : fallbackProgramName;
 
-    int32_t count = argumentCount;
-    char missingValueLetter = '\0';
-    OptionList options = scanOptions(count, arguments, valueLetters, &missingValueLetter);
-    if (options == nullptr) {
-        if (missingValueLetter != '\0') {
-            std::fprintf(stderr, "%s: option -%c needs a value; run '%s -h' for the options\n",
-                         programName(invocation), missingValueLetter, invocation);
-            return exitUsageError;
-        }
+    CommandLine commandLine = readCommandLine(argumentCount, arguments, clockSeed);
+    int status = exitSuccess;
+    switch (commandLine.action) {
+    case CommandAction::showUsage:
+        std::printf(usageFormat, invocation);
+        break;
+    case CommandAction::missingValue:
+        std::fprintf(stderr, "%s: option -%c needs a value; run '%s -h' for the options\n",
+                     programName(invocation), commandLine.missingValueLetter, invocation);
+        status = exitUsageError;
+        break;
+    case CommandAction::outOfMemory:
         std::fprintf(stderr, "%s: out of memory while reading the options\n",
                      programName(invocation));
-        return exitFailure;
+        status = exitFailure;
+        break;
+    case CommandAction::generate:
+        status = generateAndWrite(invocation, commandLine);
+        break;
     }
-
-    const int status = runOptions(invocation, options, clockSeed);
-    std::fill(std::begin(optionValues), std::end(optionValues), nullptr);
-    arrayFreeAll(options);
+    releaseCommandLine(commandLine);
     return status;
 }

@@ -1,6 +1,10 @@
 // The program itself: reads the command line, generates the map and writes it.
 #pragma once
 
+#include <cstdint>
+
+#include "app/options.h"
+
 constexpr int exitSuccess = 0;
 constexpr int exitFailure = 1;     // the map file could not be written, or memory ran out
 constexpr int exitUsageError = 2;  // the command line could not be read
@@ -29,6 +33,26 @@ constexpr char finishedLine[] = "Finished\n";
 
 // Value texts of the options met, by letter; null where absent.
 extern const char* optionValues[256];
+
+enum class CommandAction { generate, showUsage, missingValue, outOfMemory };
+
+// What a command line asks for. The output path and `optionValues` point into
+// the option texts, which live until releaseCommandLine.
+struct CommandLine {
+    CommandAction action;
+    const char* outputPath;
+    int32_t seed;
+    char missingValueLetter;  // the letter whose value is missing, for missingValue
+    OptionList options;
+};
+
+// Scans the words and acts on the options: fills `optionValues`, sets
+// `debugStartRegions`, picks the output path and the seed (`clockSeed` when
+// no -s is given). Prints nothing and generates nothing.
+CommandLine readCommandLine(int argumentCount, char** arguments, int32_t clockSeed);
+
+// Releases the option texts and clears `optionValues`.
+void releaseCommandLine(CommandLine& commandLine);
 
 // Runs the whole program on a command line and returns the exit status.
 int runProgram(int argumentCount, char** arguments);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "support/replaced_file.h"
 #include "world/world.h"
 
 namespace {
@@ -101,25 +102,26 @@ void encodeColumn(std::FILE* file, int32_t x, int32_t y) {
 }
 
 VxlWriteResult writeVxl(const char* path) {
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) {
-        return {VxlWriteStatus::openFailed, errno};
+    // Written beside the target and renamed over it once complete, so that a
+    // failed or interrupted run never leaves a truncated map where one stood.
+    ReplacedFile output;
+    int error = 0;
+    if (!openReplacement(path, output, error)) {
+        return {VxlWriteStatus::openFailed, error};
     }
     flipWorld();
-    int error = 0;
-    for (int32_t y = 0; y < worldSizeY && error == 0; ++y) {
+    for (int32_t y = 0; y < worldSizeY; ++y) {
         for (int32_t x = 0; x < worldSizeX; ++x) {
-            encodeColumn(file, x, y);
+            encodeColumn(output.file, x, y);
         }
         // Stop at the first failed write rather than encode into a dead stream.
-        if (std::ferror(file)) {
+        if (std::ferror(output.file)) {
             error = errno != 0 ? errno : EIO;
+            abandonReplacement(output);
+            return {VxlWriteStatus::writeFailed, error};
         }
     }
-    if (std::fclose(file) != 0 && error == 0) {
-        error = errno != 0 ? errno : EIO;
-    }
-    if (error != 0) {
+    if (!commitReplacement(output, error)) {
         return {VxlWriteStatus::writeFailed, error};
     }
     return {VxlWriteStatus::ok, 0};

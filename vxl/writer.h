@@ -13,9 +13,11 @@ struct VxlWriteResult {
     int error;  // errno of the failure; 0 when the status is ok
 };
 
-// Flips the world into file orientation and writes the map to `path`, creating
-// or truncating it. Reports a file that cannot be opened (nothing is then
-// flipped or written) and a failed write or close.
+// Flips the world into file orientation and writes the map to `path`. A
+// regular file is replaced only once the whole map is written; devices and
+// pipes are written directly. Reports a file that cannot be opened (nothing is
+// then flipped or written) and a failed write or close (the earlier file then
+// stays as it was).
 VxlWriteResult writeVxl(const char* path);
 
 // Reverses every column of `solid` and `color` in place, so that z = 0 is the top.

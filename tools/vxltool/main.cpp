@@ -1,5 +1,7 @@
+#include "support/replaced_file.h"
 #include "tools/vxltool/commands.h"
 
 int main(int argc, char** argv) {
+    removeTemporaryFilesOnInterrupt();
     return runVxltool(argc, argv);
 }

@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstring>
 
-#include "tools/vxltool/replaced_file.h"
+#include "support/replaced_file.h"
 #include "world/world.h"
 
 namespace {

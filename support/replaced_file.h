@@ -1,7 +1,9 @@
 // Output that never leaves a half-written file behind: a regular file (or a
 // new one) is written beside its target and renamed over it only once
-// complete; devices and pipes, which cannot be renamed over, are written
-// directly and never removed.
+// complete; devices, pipes and anything under /dev or /proc (the standard
+// streams among them) are written directly and never removed. A run ended by SIGINT, SIGTERM or SIGHUP
+// removes its temporary file; one killed outright leaves at most a
+// ".NAME.tmp-XXXXXX" beside the untouched target.
 #pragma once
 
 #include <cstdio>
@@ -9,11 +11,18 @@
 
 struct ReplacedFile {
     std::FILE* file;
-    std::string target;
+    std::string target;     // where the output lands: a symbolic link is followed
     std::string temporary;  // empty when writing to the target directly
 };
 
+// Makes SIGINT, SIGTERM and SIGHUP remove the pending temporary file before
+// they end the process as they otherwise would. Signals the process was
+// started with ignored stay ignored. Call once, at the start of main.
+void removeTemporaryFilesOnInterrupt();
+
 // Opens the stream to write `target` through; false with `error` set (errno).
+// An existing file that may not be written is refused (EACCES) rather than
+// replaced. One replacement may be pending at a time (EBUSY otherwise).
 bool openReplacement(const std::string& target, ReplacedFile& output, int& error);
 
 // Flushes and closes the stream, then puts the new file in place. On any

@@ -1,4 +1,4 @@
-#include "tools/vxltool/replaced_file.h"
+#include "support/replaced_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,0 +1,216 @@
+#include "support/replaced_file.h"
+
+#include <fcntl.h>
+#include <limits.h>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// The temporary file a signal handler must remove. Written only while the
+// interrupt signals are blocked, so the handler never sees half a name.
+char pendingTemporary[PATH_MAX];
+volatile sig_atomic_t temporaryPending = 0;
+
+void removePendingTemporary(int signalNumber) {
+    if (temporaryPending != 0) {
+        unlink(pendingTemporary);
+    }
+    // The handler was installed to run once; raised again, the signal ends
+    // the process with the status its sender expects.
+    raise(signalNumber);
+}
+
+// Blocks the interrupt signals for the life of the object.
+struct InterruptsHeld {
+    InterruptsHeld() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signalNumber : interruptSignals) {
+            sigaddset(&held, signalNumber);
+        }
+        pthread_sigmask(SIG_BLOCK, &held, &previous);
+    }
+    ~InterruptsHeld() { pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
+    InterruptsHeld(const InterruptsHeld&) = delete;
+    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+    sigset_t previous;
+};
+
+// Removes the temporary file and forgets it, with no window in which a
+// signal could find it forgotten but present.
+void dropTemporary(ReplacedFile& output) {
+    if (output.temporary.empty()) {
+        return;
+    }
+    const InterruptsHeld held;
+    unlink(output.temporary.c_str());
+    temporaryPending = 0;
+    output.temporary.clear();
+}
+
+// The permissions a file created with fopen would get.
+mode_t newFileMode() {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Replacing a symbolic link would swap the link for a plain file; the file it
+// points to is what the user means. A dangling link is replaced as it stands.
+std::string followLink(const std::string& target) {
+    struct stat status {};
+    if (lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+        return target;
+    }
+    char* resolved = realpath(target.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return target;
+    }
+    std::string path = resolved;
+    std::free(resolved);
+    return path;
+}
+
+// /dev/stdout and /proc/self/fd/N name a stream the caller already holds, even
+// when a regular file stands behind it; renaming over that file would bypass
+// the stream (an appending one, for one).
+bool isStreamPath(const std::string& path) {
+    return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
+}
+
+bool openDirectly(ReplacedFile& output, int& error) {
+    output.file = std::fopen(output.target.c_str(), "wb");
+    if (output.file == nullptr) {
+        error = errno;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void removeTemporaryFilesOnInterrupt() {
+    for (const int signalNumber : interruptSignals) {
+        struct sigaction current {};
+        sigaction(signalNumber, nullptr, &current);
+        if (current.sa_handler == SIG_IGN) {
+            continue;
+        }
+        struct sigaction cleanup {};
+        cleanup.sa_handler = removePendingTemporary;
+        sigemptyset(&cleanup.sa_mask);
+        cleanup.sa_flags = SA_RESETHAND;
+        sigaction(signalNumber, &cleanup, nullptr);
+    }
+}
+
+bool openReplacement(const std::string& target, ReplacedFile& output, int& error) {
+    output = {nullptr, followLink(target), ""};
+    struct stat status {};
+    const bool exists = stat(output.target.c_str(), &status) == 0;
+    if (exists && S_ISDIR(status.st_mode)) {
+        error = EISDIR;
+        return false;
+    }
+    if ((exists && !S_ISREG(status.st_mode)) || isStreamPath(target)) {
+        return openDirectly(output, error);
+    }
+    // Renaming would replace a file its owner made read-only; opening it in
+    // place would not have been allowed either.
+    if (exists && faccessat(AT_FDCWD, output.target.c_str(), W_OK, AT_EACCESS) != 0) {
+        error = errno;
+        return false;
+    }
+    // A dot name with the target's in it, so that one left by a killed run
+    // is recognised for what it is.
+    const std::string pattern =
+        folderOf(output.target) + "/." + nameOf(output.target) + ".tmp-XXXXXX";
+    if (pattern.size() >= sizeof pendingTemporary) {
+        error = ENAMETOOLONG;
+        return false;
+    }
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int descriptor;
+    {
+        const InterruptsHeld held;
+        if (temporaryPending != 0) {
+            error = EBUSY;
+            return false;
+        }
+        descriptor = mkstemp(name.data());
+        if (descriptor < 0) {
+            error = errno;
+            return false;
+        }
+        std::memcpy(pendingTemporary, name.data(), name.size());
+        temporaryPending = 1;
+    }
+    output.temporary = name.data();
+    // mkstemp makes the file private; a replacement keeps the target's mode.
+    const mode_t mode = exists ? (status.st_mode & 07777) : newFileMode();
+    output.file = fchmod(descriptor, mode) == 0 ? fdopen(descriptor, "wb") : nullptr;
+    if (output.file == nullptr) {
+        error = errno;
+        close(descriptor);
+        dropTemporary(output);
+        return false;
+    }
+    return true;
+}
+
+bool commitReplacement(ReplacedFile& output, int& error) {
+    int failure = 0;
+    if (std::fflush(output.file) != 0 || std::ferror(output.file) != 0) {
+        failure = errno != 0 ? errno : EIO;
+    }
+    if (std::fclose(output.file) != 0 && failure == 0) {
+        failure = errno != 0 ? errno : EIO;
+    }
+    output.file = nullptr;
+    if (failure == 0 && !output.temporary.empty()) {
+        const InterruptsHeld held;
+        if (std::rename(output.temporary.c_str(), output.target.c_str()) == 0) {
+            temporaryPending = 0;
+            output.temporary.clear();
+        } else {
+            failure = errno;
+        }
+    }
+    if (failure != 0) {
+        dropTemporary(output);
+        error = failure;
+        return false;
+    }
+    return true;
+}
+
+void abandonReplacement(ReplacedFile& output) {
+    std::fclose(output.file);
+    output.file = nullptr;
+    dropTemporary(output);
+}
