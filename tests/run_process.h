@@ -11,9 +11,19 @@ struct ProcessResult {
     std::string err;
 };
 
+// Limits a child runs under, for fault injection.
+struct ProcessLimits {
+    long long fileSizeLimit = -1;  // bytes a written file may reach; -1 for none
+};
+
 // Runs `program` with the argument vector `arguments` (argument 0 included,
 // passed as given) and waits for it.
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments);
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
+                         const ProcessLimits& limits = {});
+
+// Starts `program` with its console output discarded and returns its process
+// id without waiting.
+int startProcess(const std::string& program, const std::vector<std::string>& arguments);
 
 // A fresh empty folder under the system's temporary folder.
 std::string makeScratchFolder();

@@ -1,18 +1,35 @@
 // The program as users meet it: run as a process, judged by its exit status,
 // its console lines and the file it leaves behind.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "map_file.h"
 #include "run_process.h"
 
 namespace {
 
 const std::string program = QORMAP_EXECUTABLE;
+
+// The map of -s 1 with default options.
+constexpr long long seedOneSize = 2860836;
+constexpr char seedOneSha256[] = "57785b160dd1ae48becaa1b345a927dda361f4dc9d2809e6aad4dc21f62f7cfa";
+
+// What a killed run may leave beside map.vxl.
+bool isTemporaryName(const std::string& name) {
+    const std::string prefix = ".map.vxl.tmp-";
+    return name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0;
+}
 
 // Written out in full, not taken from the program, so that any drift shows.
 std::string usageFor(const std::string& name) {
@@ -35,10 +52,37 @@ protected:
     void SetUp() override { folder = makeScratchFolder(); }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
-    ProcessResult run(std::vector<std::string> words, const std::string& name = "qormap") {
+    ProcessResult run(std::vector<std::string> words, const std::string& name = "qormap",
+                      const ProcessLimits& limits = {}) {
         words.insert(words.begin(), name);
-        return runProcess(program, words);
+        return runProcess(program, words, limits);
     }
+
+    // Names in the folder, so that a stray temporary file shows.
+    std::set<std::string> entries() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    std::string temporaryFile() const {
+        for (const std::string& name : entries()) {
+            if (isTemporaryName(name)) {
+                return name;
+            }
+        }
+        return "";
+    }
+
+    void writeEarlierMap(const std::string& path) const {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        std::fputs(earlierMap, file);
+        std::fclose(file);
+    }
+
+    static constexpr char earlierMap[] = "an earlier map";
 
     std::string folder;
 };
@@ -148,14 +192,30 @@ TEST_F(Cli, PermissionDeniedIsReported) {
     if (geteuid() == 0) {
         GTEST_SKIP() << "root may write anywhere";
     }
+    namespace fs = std::filesystem;
     const std::string locked = folder + "/locked";
-    std::filesystem::create_directory(locked);
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
-                                             std::filesystem::perms::owner_exec);
-    const ProcessResult result = run({"-s", "1", "-o", locked + "/map.vxl"});
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.err.find("Permission denied"), std::string::npos) << result.err;
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+    fs::create_directory(locked);
+    const std::string readOnly = folder + "/read-only.vxl";
+    writeEarlierMap(readOnly);
+    fs::permissions(readOnly, fs::perms::owner_read);
+    struct Case {
+        const char* name;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"a folder that may not be written", locked + "/map.vxl"},
+        {"a map its owner made read-only", readOnly},
+    };
+    fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProcessResult result = run({"-s", "1", "-o", c.path});
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err,
+                  "qormap: cannot create map file '" + c.path + "': Permission denied\n");
+    }
+    EXPECT_EQ(readAll(readOnly), earlierMap);
+    fs::permissions(locked, fs::perms::owner_all);
 }
 
 TEST_F(Cli, DefaultPathFailureHintsAtDashO) {
@@ -188,5 +248,133 @@ TEST_F(Cli, MissingValueIsAUsageError) {
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.err, "qormap: option " + std::string(c.option) +
                                   " needs a value; run 'qormap -h' for the options\n");
+    }
+}
+
+TEST_F(Cli, FailedWriteLeavesTheEarlierMap) {
+    struct Case {
+        const char* name;
+        long long fileSizeLimit;
+    };
+    const Case cases[] = {
+        {"the disk fills up half-way", 1 << 20},
+        {"only the last byte does not fit: the final flush fails", seedOneSize - 1},
+    };
+    const std::string path = folder + "/map.vxl";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeEarlierMap(path);
+        const ProcessResult result =
+            run({"-s", "1", "-o", path}, "qormap", ProcessLimits{c.fileSizeLimit});
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.out, "Generating to '" + path + "' using seed '1'\n");
+        EXPECT_EQ(result.err, "qormap: cannot write map file '" + path + "': File too large\n");
+        EXPECT_EQ(readAll(path), earlierMap);
+        EXPECT_EQ(entries(), std::set<std::string>{"map.vxl"});
+    }
+}
+
+TEST_F(Cli, InterruptedRunLeavesTheEarlierMap) {
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP, SIGKILL};
+    const std::string path = folder + "/map.vxl";
+    for (const int signalNumber : signals) {
+        SCOPED_TRACE(strsignal(signalNumber));
+        writeEarlierMap(path);
+        // Caught while the map is being written: stopped as soon as its
+        // temporary file shows and while that is still there, then signalled.
+        bool caught = false;
+        for (int attempt = 0; attempt < 5 && !caught; ++attempt) {
+            const int child = startProcess(program, {"qormap", "-s", "1", "-o", path});
+            int status = 0;
+            while (temporaryFile().empty() && waitpid(child, &status, WNOHANG) == 0) {
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+            kill(child, SIGSTOP);
+            caught = !temporaryFile().empty();
+            kill(child, caught ? signalNumber : SIGKILL);
+            kill(child, SIGCONT);
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            if (!caught) {
+                writeEarlierMap(path);
+                continue;
+            }
+            ASSERT_TRUE(WIFSIGNALED(status));
+            EXPECT_EQ(WTERMSIG(status), signalNumber);
+        }
+        ASSERT_TRUE(caught) << "the write was never caught in progress";
+        EXPECT_EQ(readAll(path), earlierMap);
+        // Nothing can clean up after SIGKILL: the stale file is named after the map.
+        const std::string stale = signalNumber == SIGKILL ? temporaryFile() : "";
+        EXPECT_EQ(entries().size(), stale.empty() ? 1u : 2u);
+        if (!stale.empty()) {
+            std::filesystem::remove(folder + "/" + stale);
+        }
+    }
+}
+
+TEST_F(Cli, KillAtAnyMomentLeavesAWholeMap) {
+    const std::string path = folder + "/map.vxl";
+    for (int delay = 0; delay <= 400; delay += 50) {
+        SCOPED_TRACE("killed after " + std::to_string(delay) + " ms");
+        writeEarlierMap(path);
+        const int child = startProcess(program, {"qormap", "-s", "1", "-o", path});
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        kill(child, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        const std::string map = readAll(path);
+        if (map != earlierMap) {
+            EXPECT_EQ(sha256Hex(map), seedOneSha256);
+        }
+        for (const std::string& name : entries()) {
+            EXPECT_TRUE(name == "map.vxl" || isTemporaryName(name)) << name;
+            if (name != "map.vxl") {
+                std::filesystem::remove(folder + "/" + name);
+            }
+        }
+    }
+}
+
+TEST_F(Cli, MapThroughAPipe) {
+    const std::string errPath = folder + "/err";
+    const std::string command = "'" + program + "' -s 1 -o /dev/stdout 2>'" + errPath + "'";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string map;
+    char buffer[1 << 16];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        map.append(buffer, got);
+    }
+    const int status = pclose(pipe);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(map.size(), static_cast<size_t>(seedOneSize));
+    EXPECT_EQ(sha256Hex(map), seedOneSha256);
+    // The console lines would have been written into the map.
+    EXPECT_EQ(readAll(errPath), "Generating to '/dev/stdout' using seed '1'\nFinished\n");
+}
+
+TEST_F(Cli, ConsoleLinesStayOnStandardOutputUnlessTheMapGoesThere) {
+    struct Case {
+        const char* path;
+        bool mapOnStandardOutput;
+    };
+    const Case cases[] = {
+        {"/dev/stdout", true},  // a regular file behind it here
+        {"/dev/null", false},   // a device keeps no bytes to corrupt
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const ProcessResult result = run({"-s", "1", "-o", c.path});
+        EXPECT_EQ(result.exitStatus, 0);
+        const std::string lines =
+            "Generating to '" + std::string(c.path) + "' using seed '1'\nFinished\n";
+        if (c.mapOnStandardOutput) {
+            EXPECT_EQ(sha256Hex(result.out), seedOneSha256);
+            EXPECT_EQ(result.err, lines);
+        } else {
+            EXPECT_EQ(result.out, lines);
+            EXPECT_EQ(result.err, "");
+        }
     }
 }

@@ -1,9 +1,13 @@
 #include "support/replaced_file.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -132,5 +136,92 @@ TEST_F(ReplacedFileTest, DevicesAreWrittenDirectlyAndNeverRemoved) {
         EXPECT_EQ(commitReplacement(output, error), c.commits);
         EXPECT_EQ(error, c.error);
         EXPECT_TRUE(S_ISCHR(modeOf(c.device)));
+    }
+}
+
+TEST_F(ReplacedFileTest, SymbolicLinkKeepsPointingAtTheNewFile) {
+    const std::string target = folder + "/real.vxl";
+    const std::string link = folder + "/link.vxl";
+    writeFile(target, "old");
+    fs::create_symlink(target, link);
+    ReplacedFile output;
+    int error = 0;
+    ASSERT_TRUE(openReplacement(link, output, error));
+    std::fputs("new", output.file);
+    ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readAll(target), "new");
+}
+
+TEST_F(ReplacedFileTest, ReadOnlyFileIsNotReplaced) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "root may write any file";
+    }
+    const std::string target = folder + "/locked.vxl";
+    writeFile(target, "kept");
+    chmod(target.c_str(), 0444);
+    ReplacedFile output;
+    int error = 0;
+    EXPECT_FALSE(openReplacement(target, output, error));
+    EXPECT_EQ(error, EACCES);
+    EXPECT_EQ(readAll(target), "kept");
+}
+
+TEST_F(ReplacedFileTest, OneReplacementPendingAtATime) {
+    ReplacedFile first;
+    ReplacedFile second;
+    int error = 0;
+    ASSERT_TRUE(openReplacement(folder + "/a.vxl", first, error));
+    EXPECT_FALSE(openReplacement(folder + "/b.vxl", second, error));
+    EXPECT_EQ(error, EBUSY);
+    abandonReplacement(first);
+    ASSERT_TRUE(openReplacement(folder + "/b.vxl", second, error));
+    abandonReplacement(second);
+    EXPECT_TRUE(entries().empty());
+}
+
+// Each case runs in a child process, which the signal ends.
+TEST_F(ReplacedFileTest, InterruptRemovesTheTemporaryFile) {
+    struct Case {
+        int signalNumber;
+        bool ignoredBefore;  // started with the signal ignored, as under nohup
+    };
+    const Case cases[] = {
+        {SIGINT, false},
+        {SIGTERM, false},
+        {SIGHUP, false},
+        {SIGHUP, true},
+    };
+    const std::string target = folder + "/map.vxl";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(strsignal(c.signalNumber) + std::string(c.ignoredBefore ? ", ignored" : ""));
+        writeFile(target, "old map");
+        std::fflush(nullptr);
+        const pid_t child = fork();
+        if (child == 0) {
+            signal(c.signalNumber, c.ignoredBefore ? SIG_IGN : SIG_DFL);
+            removeTemporaryFilesOnInterrupt();
+            ReplacedFile output;
+            int error = 0;
+            if (!openReplacement(target, output, error)) {
+                _exit(3);
+            }
+            std::fputs("half a map", output.file);
+            std::fflush(output.file);
+            raise(c.signalNumber);
+            _exit(commitReplacement(output, error) ? 0 : 4);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        if (c.ignoredBefore) {
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 0);
+            EXPECT_EQ(readAll(target), "half a map");
+        } else {
+            ASSERT_TRUE(WIFSIGNALED(status));
+            EXPECT_EQ(WTERMSIG(status), c.signalNumber);
+            EXPECT_EQ(readAll(target), "old map");
+        }
+        EXPECT_EQ(entries(), std::vector<std::string>{"map.vxl"});
     }
 }
