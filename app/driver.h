@@ -12,7 +12,8 @@ constexpr int exitUsageError = 2;  // the command line could not be read
 // Every lowercase letter but d and h takes a value.
 constexpr char valueLetters[] = "soabcefgijklmnpqrtuvwxyz";
 
-constexpr char defaultOutputPath[] = "/program files/brindlemoor/vxl/qormap.vxl";
+// One object program-wide: the driver tells the default from a given path by address.
+inline constexpr char defaultOutputPath[] = "/program files/brindlemoor/vxl/qormap.vxl";
 
 // printf format of the help text; %s is the invocation name.
 constexpr char usageFormat[] =

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +25,19 @@ std::string makeScratchFolder() {
         throw std::runtime_error("cannot make a scratch folder");
     }
     return pattern;
+}
+
+bool permissionsApply() {
+    const std::string folder = makeScratchFolder();
+    chmod(folder.c_str(), 0500);
+    const int probe = open((folder + "/probe").c_str(), O_WRONLY | O_CREAT, 0600);
+    if (probe >= 0) {
+        close(probe);
+        unlink((folder + "/probe").c_str());
+    }
+    chmod(folder.c_str(), 0700);
+    rmdir(folder.c_str());
+    return probe < 0;
 }
 
 namespace {

@@ -28,5 +28,9 @@ int startProcess(const std::string& program, const std::vector<std::string>& arg
 // A fresh empty folder under the system's temporary folder.
 std::string makeScratchFolder();
 
+// False when file permissions do not stop this process (root with its
+// capabilities), so that tests of permission failures know to skip.
+bool permissionsApply();
+
 // Every byte of the file at `path`; empty when it cannot be read.
 std::string readAll(const std::string& path);
