@@ -96,8 +96,8 @@ std::string followLink(const std::string& target) {
 }
 
 // /dev/stdout and /proc/self/fd/N name a stream the caller already holds, even
-// when a regular file stands behind it; renaming over that file would bypass
-// the stream (an appending one, for one).
+// when a regular file stands behind it; a file renamed over that one would
+// never reach the caller's descriptor.
 bool isStreamPath(const std::string& path) {
     return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
 }
