@@ -79,27 +79,32 @@ std::string nameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Replacing a symbolic link would swap the link for a plain file; the file it
-// points to is what the user means. A dangling link is replaced as it stands.
-std::string followLink(const std::string& target) {
-    struct stat status {};
-    if (lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
-        return target;
-    }
-    char* resolved = realpath(target.c_str(), nullptr);
-    if (resolved == nullptr) {
-        return target;
-    }
-    std::string path = resolved;
-    std::free(resolved);
-    return path;
-}
-
 // /dev/stdout and /proc/self/fd/N name a stream the caller already holds, even
 // when a regular file stands behind it; a file renamed over that one would
 // never reach the caller's descriptor.
 bool isStreamPath(const std::string& path) {
     return path.rfind("/dev/", 0) == 0 || path.rfind("/proc/", 0) == 0;
+}
+
+// Replacing a symbolic link would swap the link for a plain file; the file it
+// points to is what the user means, even when it does not exist yet. The
+// links are read one by one because the final file may be missing.
+std::string followLinks(std::string path) {
+    constexpr int maxLinkHops = 40;  // the kernel's own limit
+    for (int hop = 0; hop < maxLinkHops && !isStreamPath(path); ++hop) {
+        struct stat status {};
+        if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
+            break;
+        }
+        std::vector<char> link(PATH_MAX);
+        const ssize_t length = readlink(path.c_str(), link.data(), link.size());
+        if (length <= 0 || static_cast<size_t>(length) == link.size()) {
+            break;
+        }
+        const std::string next(link.data(), static_cast<size_t>(length));
+        path = next[0] == '/' ? next : folderOf(path) + "/" + next;
+    }
+    return path;
 }
 
 bool openDirectly(ReplacedFile& output, int& error) {
@@ -129,14 +134,18 @@ void removeTemporaryFilesOnInterrupt() {
 }
 
 bool openReplacement(const std::string& target, ReplacedFile& output, int& error) {
-    output = {nullptr, followLink(target), ""};
+    output = {nullptr, followLinks(target), ""};
     struct stat status {};
     const bool exists = stat(output.target.c_str(), &status) == 0;
+    if (!exists && errno != ENOENT) {
+        error = errno;
+        return false;
+    }
     if (exists && S_ISDIR(status.st_mode)) {
         error = EISDIR;
         return false;
     }
-    if ((exists && !S_ISREG(status.st_mode)) || isStreamPath(target)) {
+    if ((exists && !S_ISREG(status.st_mode)) || isStreamPath(output.target)) {
         return openDirectly(output, error);
     }
     // Renaming would replace a file its owner made read-only; opening it in

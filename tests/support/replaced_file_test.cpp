@@ -105,14 +105,19 @@ TEST_F(ReplacedFileTest, TargetsThatCannotBeOpened) {
     const Case cases[] = {
         {"a missing folder", folder + "/no/such/x.png", ENOENT},
         {"a folder", folder, EISDIR},
+        {"a file taken for a folder", folder + "/file/x.png", ENOTDIR},
+        {"a loop of links", folder + "/loop", ELOOP},
     };
+    writeFile(folder + "/file", "");
+    fs::create_symlink("loop", folder + "/loop");
+    const std::vector<std::string> before = entries();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ReplacedFile output;
         int error = 0;
         EXPECT_FALSE(openReplacement(c.target, output, error));
         EXPECT_EQ(error, c.error);
-        EXPECT_TRUE(entries().empty());
+        EXPECT_EQ(entries(), before);
     }
 }
 
@@ -140,17 +145,36 @@ TEST_F(ReplacedFileTest, DevicesAreWrittenDirectlyAndNeverRemoved) {
 }
 
 TEST_F(ReplacedFileTest, SymbolicLinkKeepsPointingAtTheNewFile) {
-    const std::string target = folder + "/real.vxl";
+    struct Case {
+        const char* name;
+        std::string pointsTo;  // what the link holds
+        std::string lands;     // the file that gets the bytes
+        bool existsBefore;
+    };
+    const Case cases[] = {
+        {"an absolute link", folder + "/real.vxl", folder + "/real.vxl", true},
+        {"a relative link", "real.vxl", folder + "/real.vxl", true},
+        {"a dangling link", "later.vxl", folder + "/later.vxl", false},
+        {"a link to a link", "hop.vxl", folder + "/real.vxl", true},
+    };
+    fs::create_symlink("real.vxl", folder + "/hop.vxl");
     const std::string link = folder + "/link.vxl";
-    writeFile(target, "old");
-    fs::create_symlink(target, link);
-    ReplacedFile output;
-    int error = 0;
-    ASSERT_TRUE(openReplacement(link, output, error));
-    std::fputs("new", output.file);
-    ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
-    EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(readAll(target), "new");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.existsBefore) {
+            writeFile(c.lands, "old");
+        }
+        fs::create_symlink(c.pointsTo, link);
+        ReplacedFile output;
+        int error = 0;
+        ASSERT_TRUE(openReplacement(link, output, error));
+        std::fputs("new", output.file);
+        ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
+        EXPECT_TRUE(fs::is_symlink(link));
+        EXPECT_EQ(readAll(c.lands), "new");
+        fs::remove(link);
+        fs::remove(c.lands);
+    }
 }
 
 TEST_F(ReplacedFileTest, ReadOnlyFileIsNotReplaced) {
