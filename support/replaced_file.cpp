@@ -119,6 +119,9 @@ bool openDirectly(ReplacedFile& output, int& error) {
 }  // namespace
 
 void removeTemporaryFilesOnInterrupt() {
+    // Beyond a file-size limit the write then fails (EFBIG) and is reported,
+    // instead of the signal ending the process with its temporary file left.
+    signal(SIGXFSZ, SIG_IGN);
     for (const int signalNumber : interruptSignals) {
         struct sigaction current {};
         sigaction(signalNumber, nullptr, &current);

@@ -17,7 +17,8 @@ struct ReplacedFile {
 
 // Makes SIGINT, SIGTERM and SIGHUP remove the pending temporary file before
 // they end the process as they otherwise would. Signals the process was
-// started with ignored stay ignored. Call once, at the start of main.
+// started with ignored stay ignored. SIGXFSZ is ignored, so that a file-size
+// limit shows as a failed write. Call once, at the start of main.
 void removeTemporaryFilesOnInterrupt();
 
 // Opens the stream to write `target` through; false with `error` set (errno).

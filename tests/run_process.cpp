@@ -64,9 +64,6 @@ struct ArgumentVector {
         _exit(127);
     }
     if (limits.fileSizeLimit >= 0) {
-        // Past the limit a write fails with EFBIG instead of the signal ending
-        // the process: a disk that fills up, as the program sees it.
-        signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{static_cast<rlim_t>(limits.fileSizeLimit),
                            static_cast<rlim_t>(limits.fileSizeLimit)};
         if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {

@@ -13,7 +13,9 @@ struct ProcessResult {
 
 // Limits a child runs under, for fault injection.
 struct ProcessLimits {
-    long long fileSizeLimit = -1;  // bytes a written file may reach; -1 for none
+    // Bytes a written file may reach; -1 for none. Past it a write fails as on
+    // a full disk, or SIGXFSZ ends a child that does not ignore it.
+    long long fileSizeLimit = -1;
 };
 
 // Runs `program` with the argument vector `arguments` (argument 0 included,
