@@ -1,9 +1,9 @@
 // Output that never leaves a half-written file behind: a regular file (or a
 // new one) is written beside its target and renamed over it only once
 // complete; devices, pipes and anything under /dev or /proc (the standard
-// streams among them) are written directly and never removed. A run ended by SIGINT, SIGTERM or SIGHUP
-// removes its temporary file; one killed outright leaves at most a
-// ".NAME.tmp-XXXXXX" beside the untouched target.
+// streams among them) are written directly and never removed. A run ended by
+// SIGINT, SIGTERM or SIGHUP removes its temporary file; one killed outright
+// leaves at most a ".NAME.tmp-XXXXXX" beside the untouched target.
 #pragma once
 
 #include <cstdio>
