@@ -159,14 +159,11 @@ bool openReplacement(const std::string& target, ReplacedFile& output, int& error
     }
     // A dot name with the target's in it, so that one left by a killed run
     // is recognised for what it is.
-    const std::string pattern =
-        folderOf(output.target) + "/." + nameOf(output.target) + ".tmp-XXXXXX";
-    if (pattern.size() >= sizeof pendingTemporary) {
+    std::string name = folderOf(output.target) + "/." + nameOf(output.target) + ".tmp-XXXXXX";
+    if (name.size() >= sizeof pendingTemporary) {
         error = ENAMETOOLONG;
         return false;
     }
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
     int descriptor;
     {
         const InterruptsHeld held;
@@ -179,10 +176,10 @@ bool openReplacement(const std::string& target, ReplacedFile& output, int& error
             error = errno;
             return false;
         }
-        std::memcpy(pendingTemporary, name.data(), name.size());
+        std::memcpy(pendingTemporary, name.c_str(), name.size() + 1);
         temporaryPending = 1;
     }
-    output.temporary = name.data();
+    output.temporary = name;
     // mkstemp makes the file private; a replacement keeps the target's mode.
     const mode_t mode = exists ? (status.st_mode & 07777) : newFileMode();
     output.file = fchmod(descriptor, mode) == 0 ? fdopen(descriptor, "wb") : nullptr;
