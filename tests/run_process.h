@@ -34,5 +34,8 @@ std::string makeScratchFolder();
 // capabilities), so that tests of permission failures know to skip.
 bool permissionsApply();
 
+// The names in `folder`, sorted, so that a stray temporary file shows.
+std::vector<std::string> folderEntries(const std::string& folder);
+
 // Every byte of the file at `path`; empty when it cannot be read.
 std::string readAll(const std::string& path);

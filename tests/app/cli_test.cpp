@@ -58,13 +58,9 @@ protected:
         return runProcess(program, words, limits);
     }
 
-    // Names in the folder, so that a stray temporary file shows.
     std::set<std::string> entries() const {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            names.insert(entry.path().filename().string());
-        }
-        return names;
+        const std::vector<std::string> names = folderEntries(folder);
+        return {names.begin(), names.end()};
     }
 
     std::string temporaryFile() const {

@@ -31,14 +31,7 @@ protected:
         fs::remove_all(folder);
     }
 
-    // Names in the folder, so that a stray temporary file shows.
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-            names.push_back(entry.path().filename().string());
-        }
-        return names;
-    }
+    std::vector<std::string> entries() const { return folderEntries(folder); }
 
     void writeFile(const std::string& path, const std::string& text) const {
         std::ofstream(path, std::ios::binary) << text;
