@@ -4,12 +4,9 @@
 #include <cstring>
 #include <utility>
 
-uint8_t solid[voxelCount];
-VoxelColor color[voxelCount];
-int32_t columnHeight[columnCount];
-ScalarField heightField;
-ScalarField scratchFieldA;
-ScalarField scratchFieldB;
+#include <sys/mman.h>
+
+alignas(hugePageSize) VoxelWorld voxelWorld;
 
 void fillColumnSpan(int32_t x, int32_t y, int32_t z0, int32_t z1, VoxelColor fill) {
     if (z1 < z0) {
@@ -37,10 +34,12 @@ void fillBox(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t z0, int32_t
 }
 
 void clearWorld() {
-    std::memset(solid, 0, sizeof solid);
-    std::memset(color, 0, sizeof color);
-    std::memset(columnHeight, 0, sizeof columnHeight);
-    std::memset(heightField, 0, sizeof heightField);
-    std::memset(scratchFieldA, 0, sizeof scratchFieldA);
-    std::memset(scratchFieldB, 0, sizeof scratchFieldB);
+    std::memset(&voxelWorld, 0, sizeof voxelWorld);
+}
+
+void adviseWorldPages() {
+#ifdef MADV_HUGEPAGE
+    // Failure (no transparent huge pages in this kernel) leaves 4 KiB pages.
+    madvise(&voxelWorld, sizeof voxelWorld, MADV_HUGEPAGE);
+#endif
 }
