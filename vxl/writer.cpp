@@ -1,15 +1,212 @@
 #include "vxl/writer.h"
 
+#include <algorithm>
+#include <bit>
 #include <cerrno>
+#include <memory>
+#include <new>
 #include <utility>
 
+#include "support/bands.h"
 #include "support/replaced_file.h"
-#include "world/world.h"
 
 namespace {
 
 // Header of the last span of a column; every other span stores its size.
 constexpr int32_t lastSpanLength = 0;
+
+// Rows one thread encodes before the main thread writes them out: enough for
+// a few large writes per map, small enough that the buffers stay a fraction
+// of a megabyte in use.
+constexpr int32_t rowsPerBand = 32;
+constexpr size_t bandBytes = rowsPerBand * worldSizeX * maxRecordBytes;
+
+constexpr uint64_t allSolid = ~uint64_t{0};
+constexpr uint64_t topVoxel = 1;
+constexpr uint64_t bottomVoxel = uint64_t{1} << (worldSizeZ - 1);
+
+// Gathers the low bit of each of the eight bytes, in reverse: byte i lands on
+// bit 63 - i. The partial products never overlap, so no carry disturbs them.
+constexpr uint64_t reversedGather = 0x8040201008040201u;
+constexpr uint64_t lowBits = 0x0101010101010101u;
+constexpr uint64_t lowSevenBits = 0x7F7F7F7F7F7F7F7Fu;
+
+// First z >= from whose bit is set; worldSizeZ when there is none.
+int32_t firstSet(uint64_t bits, int32_t from) {
+    if (from >= worldSizeZ) {
+        return worldSizeZ;
+    }
+    return std::countr_zero(bits & (allSolid << from));
+}
+
+int32_t firstClear(uint64_t bits, int32_t from) {
+    return firstSet(~bits, from);
+}
+
+uint8_t* putByte(uint8_t* out, int32_t value) {
+    *out = static_cast<uint8_t>(value & 0xFF);
+    return out + 1;
+}
+
+uint8_t* putWordLE(uint8_t* out, uint32_t word) {
+    out[0] = static_cast<uint8_t>(word);
+    out[1] = static_cast<uint8_t>(word >> 8);
+    out[2] = static_cast<uint8_t>(word >> 16);
+    out[3] = static_cast<uint8_t>(word >> 24);
+    return out + 4;
+}
+
+// Colours of file z in [zBegin, zEnd); `column` is in generation orientation.
+uint8_t* putColors(uint8_t* out, const VoxelColor* column, int32_t zBegin, int32_t zEnd) {
+    for (int32_t z = zBegin; z < zEnd; ++z) {
+        out = putWordLE(out, column[worldSizeZ - 1 - z]);
+    }
+    return out;
+}
+
+uint8_t* putSpanHeader(uint8_t* out, int32_t length, int32_t topStart, int32_t topEnd,
+                       int32_t airStart) {
+    // Generated worlds keep every field within 0..64; the format holds bytes.
+    out = putByte(out, length);
+    out = putByte(out, topStart);
+    out = putByte(out, topEnd);
+    return putByte(out, airStart);
+}
+
+// The span rule of encodeColumn, with each "first z from here that is ..."
+// scan answered by one bit search.
+uint8_t* encodeRecord(uint8_t* out, uint64_t solidBits, uint64_t exposedBits,
+                      const VoxelColor* column) {
+    const uint64_t hiddenBits = solidBits & ~exposedBits;
+    int32_t spanStart = 0;
+    for (;;) {
+        const int32_t airStart = spanStart;
+        const int32_t topStart = firstSet(solidBits, spanStart);
+        const int32_t topStop = firstClear(exposedBits, topStart);
+        const int32_t hiddenStop = firstClear(hiddenBits, topStop);
+        if (hiddenStop == worldSizeZ) {
+            out = putSpanHeader(out, lastSpanLength, topStart, topStop - 1, airStart);
+            return putColors(out, column, topStart, topStop);
+        }
+        const int32_t bottomStop = firstClear(exposedBits, hiddenStop);
+        const int32_t nextStart = bottomStop < worldSizeZ ? bottomStop : hiddenStop;
+        const int32_t length = (topStop - topStart) + (nextStart - hiddenStop) + 1;
+        out = putSpanHeader(out, length, topStart, topStop - 1, airStart);
+        out = putColors(out, column, topStart, topStop);
+        out = putColors(out, column, hiddenStop, nextStart);
+        spanStart = nextStart;
+    }
+}
+
+void fillRowMasks(uint64_t* masks, int32_t y) {
+    for (int32_t x = 0; x < worldSizeX; ++x) {
+        masks[x] = fileSolidMask(x, y);
+    }
+}
+
+}  // namespace
+
+uint64_t fileSolidMask(int32_t x, int32_t y) {
+    const uint8_t* column = solid + voxelIndex(x, y, 0);
+    uint64_t mask = 0;
+    for (int32_t chunk = 0; chunk < worldSizeZ / 8; ++chunk) {
+        uint64_t bytes = 0;
+        for (int32_t i = 0; i < 8; ++i) {
+            bytes |= uint64_t{column[chunk * 8 + i]} << (8 * i);
+        }
+        // Any non-zero byte counts as solid, as it does for isExposed.
+        const uint64_t nonZero = (((bytes & lowSevenBits) + lowSevenBits) | bytes) >> 7 & lowBits;
+        // Generation z = 8 chunk + i is file z = 63 - 8 chunk - i.
+        mask |= (nonZero * reversedGather) >> 56 << (worldSizeZ - 8 - 8 * chunk);
+    }
+    return mask;
+}
+
+uint64_t exposedMask(uint64_t column, uint64_t west, uint64_t east, uint64_t south,
+                     uint64_t north) {
+    const uint64_t solidAbove = column << 1 | topVoxel;
+    const uint64_t solidBelow = column >> 1 | bottomVoxel;
+    return column & ~(solidAbove & solidBelow & west & east & south & north);
+}
+
+size_t encodeRows(uint8_t* out, int32_t firstRow, int32_t endRow) {
+    // Solid masks of three rows at a time: the one being encoded and the two
+    // beside it, each computed once.
+    uint64_t rows[3][worldSizeX];
+    uint64_t* south = rows[0];
+    uint64_t* here = rows[1];
+    uint64_t* north = rows[2];
+    if (firstRow > 0) {
+        fillRowMasks(south, firstRow - 1);
+    } else {
+        std::fill_n(south, worldSizeX, allSolid);
+    }
+    fillRowMasks(here, firstRow);
+    uint8_t* const start = out;
+    for (int32_t y = firstRow; y < endRow; ++y) {
+        if (y + 1 < worldSizeY) {
+            fillRowMasks(north, y + 1);
+        } else {
+            std::fill_n(north, worldSizeX, allSolid);
+        }
+        for (int32_t x = 0; x < worldSizeX; ++x) {
+            const uint64_t west = x > 0 ? here[x - 1] : allSolid;
+            const uint64_t east = x + 1 < worldSizeX ? here[x + 1] : allSolid;
+            const uint64_t exposed = exposedMask(here[x], west, east, south[x], north[x]);
+            out = encodeRecord(out, here[x], exposed, color + voxelIndex(x, y, 0));
+        }
+        uint64_t* const spare = south;
+        south = here;
+        here = north;
+        north = spare;
+    }
+    return static_cast<size_t>(out - start);
+}
+
+VxlWriteResult writeVxl(const char* path) {
+    // Written beside the target and renamed over it once complete, so that a
+    // failed or interrupted run never leaves a truncated map where one stood.
+    ReplacedFile output;
+    int error = 0;
+    if (!openReplacement(path, output, error)) {
+        return {VxlWriteStatus::openFailed, error};
+    }
+    // Sized for the worst case, but only the pages a band fills are touched.
+    const int32_t workers = workerCount();
+    std::unique_ptr<uint8_t[]> buffers[maxWorkerCount];
+    size_t sizes[maxWorkerCount] = {};
+    for (int32_t w = 0; w < workers; ++w) {
+        buffers[w].reset(new (std::nothrow) uint8_t[bandBytes]);
+        if (!buffers[w]) {
+            abandonReplacement(output);
+            return {VxlWriteStatus::writeFailed, ENOMEM};
+        }
+    }
+    // Each round encodes one band per thread, then writes them in order, so
+    // the file is the same whatever the number of threads.
+    for (int32_t y = 0; y < worldSizeY; y += rowsPerBand * workers) {
+        const int32_t end = std::min(y + rowsPerBand * workers, worldSizeY);
+        forEachBand(y, end, [&](int32_t band, int32_t first, int32_t last) {
+            sizes[band] = encodeRows(buffers[band].get(), first, last);
+        });
+        for (int32_t band = 0; band < workers; ++band) {
+            if (std::fwrite(buffers[band].get(), 1, sizes[band], output.file) != sizes[band]) {
+                error = errno != 0 ? errno : EIO;
+                abandonReplacement(output);
+                return {VxlWriteStatus::writeFailed, error};
+            }
+        }
+    }
+    if (!commitReplacement(output, error)) {
+        return {VxlWriteStatus::writeFailed, error};
+    }
+    return {VxlWriteStatus::ok, 0};
+}
+
+// The plain definitions follow: one voxel at a time, through the runtime's
+// byte output, on the world in file orientation.
+
+namespace {
 
 bool isSolid(int32_t x, int32_t y, int32_t z) {
     return solid[voxelIndex(x, y, z)] != 0;
@@ -21,7 +218,6 @@ bool isHidden(int32_t x, int32_t y, int32_t z) {
 
 void writeSpanHeader(std::FILE* file, int32_t length, int32_t topStart, int32_t topEnd,
                      int32_t airStart) {
-    // Generated worlds keep every field within 0..64; the format holds bytes.
     std::fputc(length & 0xFF, file);
     std::fputc(topStart & 0xFF, file);
     std::fputc(topEnd & 0xFF, file);
@@ -99,30 +295,4 @@ void encodeColumn(std::FILE* file, int32_t x, int32_t y) {
         writeColors(file, x, y, hiddenStop, nextStart);
         spanStart = nextStart;
     }
-}
-
-VxlWriteResult writeVxl(const char* path) {
-    // Written beside the target and renamed over it once complete, so that a
-    // failed or interrupted run never leaves a truncated map where one stood.
-    ReplacedFile output;
-    int error = 0;
-    if (!openReplacement(path, output, error)) {
-        return {VxlWriteStatus::openFailed, error};
-    }
-    flipWorld();
-    for (int32_t y = 0; y < worldSizeY; ++y) {
-        for (int32_t x = 0; x < worldSizeX; ++x) {
-            encodeColumn(output.file, x, y);
-        }
-        // Stop at the first failed write rather than encode into a dead stream.
-        if (std::ferror(output.file)) {
-            error = errno != 0 ? errno : EIO;
-            abandonReplacement(output);
-            return {VxlWriteStatus::writeFailed, error};
-        }
-    }
-    if (!commitReplacement(output, error)) {
-        return {VxlWriteStatus::writeFailed, error};
-    }
-    return {VxlWriteStatus::ok, 0};
 }

@@ -3,8 +3,11 @@
 // colours of the solid voxels that touch air.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
+
+#include "world/world.h"
 
 enum class VxlWriteStatus { ok, openFailed, writeFailed };
 
@@ -13,12 +16,33 @@ struct VxlWriteResult {
     int error;  // errno of the failure; 0 when the status is ok
 };
 
-// Flips the world into file orientation and writes the map to `path`. A
-// regular file is replaced only once the whole map is written; devices and
-// pipes are written directly. Reports a file that cannot be opened (nothing is
-// then flipped or written) and a failed write or close (the earlier file then
-// stays as it was).
+// Writes the world as a map to `path`, reading each column upside down (file
+// z = 0 is generation z = 63) rather than flipping the world: the world is
+// left as generated. A regular file is replaced only once the whole map is
+// written; devices and pipes are written directly. Reports a file that cannot
+// be opened (nothing is then encoded or written) and a failed write or close
+// (the earlier file then stays as it was).
 VxlWriteResult writeVxl(const char* path);
+
+// The largest record one column can have: a span can start at every z, and
+// every voxel can carry a colour.
+constexpr size_t maxRecordBytes = (worldSizeZ + 1) * 4 + worldSizeZ * 4;
+
+// Encodes the records of rows [firstRow, endRow) (each row y is x = 0..511)
+// of the world as generated, into `out`, which holds at least maxRecordBytes
+// per column; returns the number of bytes written.
+size_t encodeRows(uint8_t* out, int32_t firstRow, int32_t endRow);
+
+// Solid flags of column (x, y) as bits in file orientation: bit z is the
+// voxel at generation z 63 - z.
+uint64_t fileSolidMask(int32_t x, int32_t y);
+
+// The exposed voxels of a column, from its solid mask and those of its four
+// side neighbours (all ones where the neighbour lies outside the world).
+uint64_t exposedMask(uint64_t column, uint64_t west, uint64_t east, uint64_t south, uint64_t north);
+
+// The plain definitions the fast path above is checked against. They read
+// the world in file orientation, which flipWorld produces.
 
 // Reverses every column of `solid` and `color` in place, so that z = 0 is the top.
 void flipWorld();

@@ -76,9 +76,11 @@ uint64_t zBits(int32_t first, int32_t last) {
     return bits;
 }
 
-// Compares every column of `file` with the world as the writer left it (file
-// orientation): the same solid voxels, and colours on exactly the exposed ones.
+// Compares every column of `file` with the world it was written from, turned
+// into file orientation: the same solid voxels, and colours on exactly the
+// exposed ones.
 void expectFileHoldsWorld(const Bytes& file) {
+    flipWorld();
     VxlCursor cursor = startVxl(file.data(), file.size());
     VxlColumn column;
     VxlDecodeError error{};

@@ -2,15 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "map_file.h"
 #include "run_process.h"
+#include "support/bands.h"
 #include "world/world.h"
 #include "world_file_test.h"
 
@@ -159,7 +162,7 @@ TEST_F(Writer, AllAirWorldWritesEveryRecord) {
     }
 }
 
-TEST_F(Writer, FlipsThenWritesRowsOfXInsideY) {
+TEST_F(Writer, WritesColumnsUpsideDownInRowsOfXInsideY) {
     // Generation orientation: z = 0 at the bottom. Every column holds z 0..2;
     // columns (1, 0) and (0, 1) stand taller so their records can be told apart.
     for (int32_t x = 0; x < worldSizeX; ++x) {
@@ -188,7 +191,8 @@ TEST_F(Writer, FlipsThenWritesRowsOfXInsideY) {
     EXPECT_EQ(record(511), spanBytes({{0, 61, 61, 0, {2}}}));              // (511, 0)
     EXPECT_EQ(record(512), spanBytes({{0, 56, 60, 0, {7, 6, 5, 4, 3}}}));  // (0, 1)
     EXPECT_EQ(record(513), spanBytes({{0, 61, 61, 0, {2}}}));              // (1, 1)
-    EXPECT_EQ(solid[voxelIndex(1, 0, 58)], 1) << "the world stays in file orientation";
+    EXPECT_EQ(solid[voxelIndex(1, 0, 5)], 1) << "the world stays as generated";
+    EXPECT_EQ(solid[voxelIndex(1, 0, 58)], 0) << "the world stays as generated";
 }
 
 TEST_F(Writer, ReportsFilesThatCannotBeOpenedWithoutTouchingTheWorld) {
@@ -207,7 +211,7 @@ TEST_F(Writer, ReportsFilesThatCannotBeOpenedWithoutTouchingTheWorld) {
         const VxlWriteResult result = writeVxl(c.path.c_str());
         EXPECT_EQ(result.status, VxlWriteStatus::openFailed);
         EXPECT_EQ(result.error, c.error);
-        EXPECT_EQ(solid[voxelIndex(0, 0, 0)], 1) << "the world must not be flipped";
+        EXPECT_EQ(solid[voxelIndex(0, 0, 0)], 1) << "the world must not change";
     }
     EXPECT_FALSE(std::filesystem::exists(folder + "/missing"));
 }
@@ -219,4 +223,136 @@ TEST_F(Writer, ReportsAFailedWrite) {
     const VxlWriteResult result = writeVxl("/dev/full");
     EXPECT_EQ(result.status, VxlWriteStatus::writeFailed);
     EXPECT_EQ(result.error, ENOSPC);
+}
+
+namespace {
+
+// A world of every density from empty to nearly full, in 64 x 64 blocks, with
+// a colour of its own for nearly every voxel; some solid flags are other
+// non-zero bytes, which count as solid too.
+void fillRandomWorld(uint32_t seed) {
+    uint32_t state = seed;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    };
+    for (int32_t x = 0; x < worldSizeX; ++x) {
+        for (int32_t y = 0; y < worldSizeY; ++y) {
+            const uint32_t density = (static_cast<uint32_t>(x / 64 + y / 64) % 9) * 32;
+            for (int32_t z = 0; z < worldSizeZ; ++z) {
+                const uint32_t draw = next();
+                if ((draw & 0xFF) < density) {
+                    fillColumnSpan(x, y, z, z, opaqueColorBits | (draw >> 8));
+                    if ((draw >> 28) == 0) {
+                        solid[voxelIndex(x, y, z)] = static_cast<uint8_t>(draw >> 8 | 2);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Every record through the plain span rule, on the world flipped in place.
+Bytes encodeFlippedWorld() {
+    flipWorld();
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* stream = open_memstream(&buffer, &size);
+    for (int32_t y = 0; y < worldSizeY; ++y) {
+        for (int32_t x = 0; x < worldSizeX; ++x) {
+            encodeColumn(stream, x, y);
+        }
+    }
+    std::fclose(stream);
+    Bytes bytes(buffer, buffer + size);
+    std::free(buffer);
+    flipWorld();
+    return bytes;
+}
+
+constexpr uint32_t randomWorldSeeds[] = {2463534242u, 88172645u, 1u};
+
+size_t firstDifference(const Bytes& a, const Bytes& b) {
+    const size_t common = std::min(a.size(), b.size());
+    return static_cast<size_t>(
+        std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(common), b.begin()).first -
+        a.begin());
+}
+
+}  // namespace
+
+TEST_F(Writer, ExposureMasksMatchTheDefinition) {
+    for (uint32_t seed : randomWorldSeeds) {
+        SCOPED_TRACE(testing::Message() << "world " << seed);
+        clearWorld();
+        fillRandomWorld(seed);
+        std::vector<uint64_t> solidMasks(columnCount);
+        std::vector<uint64_t> exposedMasks(columnCount);
+        const auto maskOr = [&](int32_t x, int32_t y) {
+            const bool inside = x >= 0 && x < worldSizeX && y >= 0 && y < worldSizeY;
+            return inside ? fileSolidMask(x, y) : ~uint64_t{0};
+        };
+        for (int32_t x = 0; x < worldSizeX; ++x) {
+            for (int32_t y = 0; y < worldSizeY; ++y) {
+                solidMasks[columnIndex(x, y)] = fileSolidMask(x, y);
+                exposedMasks[columnIndex(x, y)] =
+                    exposedMask(fileSolidMask(x, y), maskOr(x - 1, y), maskOr(x + 1, y),
+                                maskOr(x, y - 1), maskOr(x, y + 1));
+            }
+        }
+        flipWorld();
+        int32_t mismatches = 0;
+        for (int32_t x = 0; x < worldSizeX; ++x) {
+            for (int32_t y = 0; y < worldSizeY; ++y) {
+                for (int32_t z = 0; z < worldSizeZ; ++z) {
+                    const uint64_t bit = uint64_t{1} << z;
+                    const bool isSolid = solid[voxelIndex(x, y, z)] != 0;
+                    const bool exposed = isExposed(x, y, z) != 0;
+                    if (((solidMasks[columnIndex(x, y)] & bit) != 0) != isSolid ||
+                        ((exposedMasks[columnIndex(x, y)] & bit) != 0) != exposed) {
+                        if (++mismatches <= 5) {
+                            ADD_FAILURE() << "voxel (" << x << ", " << y << ", " << z << ")";
+                        }
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
+}
+
+TEST_F(Writer, FastEncodingMatchesTheSpanRule) {
+    for (uint32_t seed : randomWorldSeeds) {
+        SCOPED_TRACE(testing::Message() << "world " << seed);
+        clearWorld();
+        fillRandomWorld(seed);
+        const Bytes expected = encodeFlippedWorld();
+        // Band edges anywhere: the first and last rows alone, and uneven bands.
+        const int32_t edges[] = {0, 1, 2, 77, 300, 510, 511, 512};
+        // Room for the worst case, of which only the pages written are touched.
+        const std::unique_ptr<uint8_t[]> buffer(new uint8_t[maxRecordBytes * columnCount]);
+        size_t size = 0;
+        for (size_t band = 0; band + 1 < std::size(edges); ++band) {
+            size += encodeRows(buffer.get() + size, edges[band], edges[band + 1]);
+        }
+        const Bytes encoded(buffer.get(), buffer.get() + size);
+        EXPECT_TRUE(encoded == expected)
+            << "the first difference is at byte " << firstDifference(encoded, expected);
+    }
+}
+
+TEST_F(Writer, FileDoesNotDependOnTheThreadCount) {
+    fillRandomWorld(randomWorldSeeds[0]);
+    const Bytes expected = encodeFlippedWorld();
+    const std::string path = folder + "/threads.vxl";
+    const int32_t usual = workerCount();
+    for (int32_t threads : {1, 2, 3, maxWorkerCount}) {
+        SCOPED_TRACE(testing::Message() << threads << " threads");
+        setWorkerCount(threads);
+        ASSERT_EQ(writeVxl(path.c_str()).status, VxlWriteStatus::ok);
+        EXPECT_TRUE(readFile(path) == expected);
+    }
+    setWorkerCount(usual);
 }
