@@ -7,11 +7,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
 #include "app/pipeline.h"
 #include "random/random.h"
+#include "support/row_jobs.h"
 #include "vxl/writer.h"
 #include "world/coloring.h"
 #include "world/structures.h"
@@ -62,11 +64,17 @@ void prepareMap(int32_t pillars, int32_t connectors) {
     }
 }
 
+// Runs the stage on the thread count the benchmark names in its last argument.
+void useThreads(benchmark::State& state, int index) {
+    setWorkerCount(static_cast<int32_t>(state.range(index)));
+}
+
 std::string scratchPath() {
     return "/tmp/qormap-bench-" + std::to_string(getpid()) + ".vxl";
 }
 
 void baseNoise(benchmark::State& state) {
+    useThreads(state, 0);
     for (auto _ : state) {
         prepareThrough(Stage::baseNoise);
         fillBaseNoise();
@@ -81,6 +89,7 @@ void shaping(benchmark::State& state) {
 }
 
 void columns(benchmark::State& state) {
+    useThreads(state, 0);
     prepareThrough(Stage::columns);
     for (auto _ : state) {
         buildColumns();
@@ -88,6 +97,7 @@ void columns(benchmark::State& state) {
 }
 
 void detail(benchmark::State& state) {
+    useThreads(state, 0);
     for (auto _ : state) {
         state.PauseTiming();
         prepareThrough(Stage::detail);
@@ -97,6 +107,7 @@ void detail(benchmark::State& state) {
 }
 
 void coloring(benchmark::State& state) {
+    useThreads(state, 0);
     prepareThrough(Stage::coloring);
     for (auto _ : state) {
         colorTerrain(1, colorTopHeight(defaultBumpiness));
@@ -136,26 +147,27 @@ void flip(benchmark::State& state) {
     }
 }
 
-// Every column record into memory, in file order, with no file behind it.
+// Every column record into memory, in file order, the threads taking bands
+// of 32 rows as the writer does.
 void encoding(benchmark::State& state) {
+    constexpr int32_t bandRows = 32;
+    constexpr int32_t bands = worldSizeY / bandRows;
     prepareMap(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
-    flipWorld();
+    useThreads(state, 2);
+    std::unique_ptr<uint8_t[]> buffers[bands];
+    for (auto& buffer : buffers) {
+        buffer.reset(new uint8_t[maxRecordBytes * worldSizeX * bandRows]);
+    }
     for (auto _ : state) {
-        char* buffer = nullptr;
-        size_t size = 0;
-        std::FILE* stream = open_memstream(&buffer, &size);
-        for (int32_t y = 0; y < worldSizeY; ++y) {
-            for (int32_t x = 0; x < worldSizeX; ++x) {
-                encodeColumn(stream, x, y);
-            }
-        }
-        std::fclose(stream);
-        std::free(buffer);
+        forEachRowChunk(0, worldSizeY, bandRows, [&](int32_t first, int32_t end) {
+            benchmark::DoNotOptimize(encodeRows(buffers[first / bandRows].get(), first, end));
+        });
     }
 }
 
-// The writer's whole call: flip, encode and put the file in place.
+// The writer's whole call: encode on every thread and put the file in place.
 void writing(benchmark::State& state) {
+    useThreads(state, 2);
     prepareMap(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
     const std::string path = scratchPath();
     for (auto _ : state) {
@@ -168,6 +180,7 @@ void writing(benchmark::State& state) {
 }
 
 void wholeRun(benchmark::State& state) {
+    useThreads(state, 2);
     const std::string path = scratchPath();
     for (auto _ : state) {
         prepareMap(static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1)));
@@ -182,28 +195,44 @@ void wholeRun(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(baseNoise)->Unit(benchmark::kMillisecond);
+// Stages that split rows across threads run on one thread and on two.
+void threads(benchmark::internal::Benchmark* b) {
+    b->ArgName("threads")->DenseRange(1, 2)->Unit(benchmark::kMillisecond);
+}
+
+// Default and most crowded maps, each on one thread and on two.
+void maps(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"p", "c", "threads"});
+    for (int64_t threads : {1, 2}) {
+        b->Args({defaultPillarCount, defaultConnectorCount, threads});
+        b->Args({maxPlacementCount, maxPlacementCount, threads});
+    }
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(baseNoise)->Apply(threads);
 BENCHMARK(shaping)->Unit(benchmark::kMillisecond);
-BENCHMARK(columns)->Unit(benchmark::kMillisecond);
-BENCHMARK(detail)->Unit(benchmark::kMillisecond);
-BENCHMARK(coloring)->Unit(benchmark::kMillisecond);
+BENCHMARK(columns)->Apply(threads);
+BENCHMARK(detail)->Apply(threads);
+BENCHMARK(coloring)->Apply(threads);
 BENCHMARK(pillars)->Arg(defaultPillarCount)->Arg(maxPlacementCount)->Unit(benchmark::kMillisecond);
 BENCHMARK(connectors)
     ->Arg(defaultConnectorCount)
     ->Arg(maxPlacementCount)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(flip)->Unit(benchmark::kMillisecond);
-BENCHMARK(encoding)
-    ->Args({defaultPillarCount, defaultConnectorCount})
-    ->Args({maxPlacementCount, maxPlacementCount})
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(writing)
-    ->Args({defaultPillarCount, defaultConnectorCount})
-    ->Args({maxPlacementCount, maxPlacementCount})
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(wholeRun)
-    ->Args({defaultPillarCount, defaultConnectorCount})
-    ->Args({maxPlacementCount, maxPlacementCount})
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(encoding)->Apply(maps);
+BENCHMARK(writing)->Apply(maps);
+BENCHMARK(wholeRun)->Apply(maps);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // As the program does, so that the stages touch the world as they do there.
+    adviseWorldPages();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "support/row_jobs.h"
+
 namespace {
 
 // The system's own permutation of 0..255, repeated once so that an entry plus
@@ -61,6 +63,7 @@ constexpr Gradient gradientBasis[12] = {
 
 constexpr int32_t largestWrapMask = 255;
 constexpr double fieldStep = 1.0 / 512.0;  // 512 samples cover one period
+constexpr int32_t rowsPerChunk = 16;
 
 // A wrap of 256 or more reduces like 256; a wrap of 0 gives a mask of all
 // ones, which leaves the coordinate as it is.
@@ -90,37 +93,42 @@ double noiseLerp(float a, float b, float t) {
     return (static_cast<double>(b) - a) * t + a;
 }
 
-double gradientNoise3(float x, float y, float z, int32_t xWrap, int32_t yWrap, int32_t zWrap) {
-    const int32_t mx = wrapMask(xWrap);
-    const int32_t my = wrapMask(yWrap);
-    const int32_t mz = wrapMask(zWrap);
+namespace {
 
-    const int32_t ix = static_cast<int32_t>(std::floor(static_cast<double>(x)));
-    const int32_t iy = static_cast<int32_t>(std::floor(static_cast<double>(y)));
-    const int32_t iz = static_cast<int32_t>(std::floor(static_cast<double>(z)));
+// Where a coordinate falls on one lattice axis: the cell's two corners after
+// the wrap, the offset inside the cell (and from its far corner) and the
+// offset's fade. A row or column of a field shares it across all its points.
+struct AxisSample {
+    int32_t corner0;
+    int32_t corner1;
+    float offset;
+    float offsetFromFar;
+    float fade;
+};
 
+AxisSample sampleAxis(float coordinate, int32_t wrap) {
+    const int32_t mask = wrapMask(wrap);
+    const int32_t cell = static_cast<int32_t>(std::floor(static_cast<double>(coordinate)));
+    AxisSample sample{};
     // The +1 comes before the reduction, so the far corner of a period's last
     // cell is the period's corner 0: that is what makes the noise tile.
-    const int32_t x0 = ix & mx, x1 = (ix + 1) & mx;
-    const int32_t y0 = iy & my, y1 = (iy + 1) & my;
-    const int32_t z0 = iz & mz, z1 = (iz + 1) & mz;
+    sample.corner0 = cell & mask;
+    sample.corner1 = (cell + 1) & mask;
+    sample.offset = static_cast<float>(static_cast<double>(coordinate) - cell);
+    sample.fade = static_cast<float>(fade(sample.offset));
+    // Not always exact: a tiny offset gives -1.
+    sample.offsetFromFar = static_cast<float>(static_cast<double>(sample.offset) - 1.0);
+    return sample;
+}
 
-    const float fx = static_cast<float>(static_cast<double>(x) - ix);
-    const float fy = static_cast<float>(static_cast<double>(y) - iy);
-    const float fz = static_cast<float>(static_cast<double>(z) - iz);
+double noiseAt(const AxisSample& sx, const AxisSample& sy, const AxisSample& sz) {
+    const float fx = sx.offset, fy = sy.offset, fz = sz.offset;
+    const float fx1 = sx.offsetFromFar, fy1 = sy.offsetFromFar, fz1 = sz.offsetFromFar;
+    const int32_t z0 = sz.corner0, z1 = sz.corner1;
 
-    const float u = static_cast<float>(fade(fx));
-    const float v = static_cast<float>(fade(fy));
-    const float w = static_cast<float>(fade(fz));
-
-    const int32_t a = permuted(x0), b = permuted(x1);
-    const int32_t aa = permuted(a + y0), ab = permuted(a + y1);
-    const int32_t ba = permuted(b + y0), bb = permuted(b + y1);
-
-    // Not always exact: a tiny fz gives fz1 = -1.
-    const float fx1 = static_cast<float>(static_cast<double>(fx) - 1.0);
-    const float fy1 = static_cast<float>(static_cast<double>(fy) - 1.0);
-    const float fz1 = static_cast<float>(static_cast<double>(fz) - 1.0);
+    const int32_t a = permuted(sx.corner0), b = permuted(sx.corner1);
+    const int32_t aa = permuted(a + sy.corner0), ab = permuted(a + sy.corner1);
+    const int32_t ba = permuted(b + sy.corner0), bb = permuted(b + sy.corner1);
 
     const float g000 = static_cast<float>(gradientDot(permuted(aa + z0), fx, fy, fz));
     const float g001 = static_cast<float>(gradientDot(permuted(aa + z1), fx, fy, fz1));
@@ -131,15 +139,21 @@ double gradientNoise3(float x, float y, float z, int32_t xWrap, int32_t yWrap, i
     const float g110 = static_cast<float>(gradientDot(permuted(bb + z0), fx1, fy1, fz));
     const float g111 = static_cast<float>(gradientDot(permuted(bb + z1), fx1, fy1, fz1));
 
-    const float c00 = static_cast<float>(noiseLerp(g000, g100, u));
-    const float c01 = static_cast<float>(noiseLerp(g001, g101, u));
-    const float c10 = static_cast<float>(noiseLerp(g010, g110, u));
-    const float c11 = static_cast<float>(noiseLerp(g011, g111, u));
+    const float c00 = static_cast<float>(noiseLerp(g000, g100, sx.fade));
+    const float c01 = static_cast<float>(noiseLerp(g001, g101, sx.fade));
+    const float c10 = static_cast<float>(noiseLerp(g010, g110, sx.fade));
+    const float c11 = static_cast<float>(noiseLerp(g011, g111, sx.fade));
 
-    const float d0 = static_cast<float>(noiseLerp(c00, c10, v));
-    const float d1 = static_cast<float>(noiseLerp(c01, c11, v));
+    const float d0 = static_cast<float>(noiseLerp(c00, c10, sy.fade));
+    const float d1 = static_cast<float>(noiseLerp(c01, c11, sy.fade));
 
-    return noiseLerp(d0, d1, w);
+    return noiseLerp(d0, d1, sz.fade);
+}
+
+}  // namespace
+
+double gradientNoise3(float x, float y, float z, int32_t xWrap, int32_t yWrap, int32_t zWrap) {
+    return noiseAt(sampleAxis(x, xWrap), sampleAxis(y, yWrap), sampleAxis(z, zWrap));
 }
 
 void fillNoiseField(ScalarField& field, int32_t xWrap, int32_t yWrap, float lo, float hi,
@@ -147,17 +161,26 @@ void fillNoiseField(ScalarField& field, int32_t xWrap, int32_t yWrap, float lo, 
     const float xStep = static_cast<float>(xWrap * fieldStep);
     const float yStep = static_cast<float>(yWrap * fieldStep);
     const float range = static_cast<float>(static_cast<double>(hi) - lo);
-    for (int32_t i = 0; i < worldSizeX; ++i) {
-        const float xc = static_cast<float>(i * static_cast<double>(xStep) + xOff);
-        for (int32_t j = 0; j < worldSizeY; ++j) {
-            const float yc = static_cast<float>(j * static_cast<double>(yStep) + yOff);
-            // z is never wrapped; callers keep it inside [0, 64].
-            const double n = gradientNoise3(xc, yc, z, xWrap, yWrap, 0);
-            const double l = (n * noiseRemapScale + 1.0) * 0.5;
-            field[columnIndex(i, j)] =
-                static_cast<float>((((l * l) * l - l) * cubic + l) * range + lo);
-        }
+    // Each row's and each column's lattice work is done once, not 512 times;
+    // every value is the one the single-point path computes.
+    AxisSample columns[worldSizeY];
+    for (int32_t j = 0; j < worldSizeY; ++j) {
+        columns[j] = sampleAxis(static_cast<float>(j * static_cast<double>(yStep) + yOff), yWrap);
     }
+    // z is never wrapped; callers keep it inside [0, 64].
+    const AxisSample depth = sampleAxis(z, 0);
+    forEachRowChunk(0, worldSizeX, rowsPerChunk, [&](int32_t firstRow, int32_t endRow) {
+        for (int32_t i = firstRow; i < endRow; ++i) {
+            const AxisSample row =
+                sampleAxis(static_cast<float>(i * static_cast<double>(xStep) + xOff), xWrap);
+            for (int32_t j = 0; j < worldSizeY; ++j) {
+                const double n = noiseAt(row, columns[j], depth);
+                const double l = (n * noiseRemapScale + 1.0) * 0.5;
+                field[columnIndex(i, j)] =
+                    static_cast<float>((((l * l) * l - l) * cubic + l) * range + lo);
+            }
+        }
+    });
 }
 
 void accumulateField(ScalarField& dst, const ScalarField& src, float scale) {

@@ -7,8 +7,8 @@
 #include <new>
 #include <utility>
 
-#include "support/bands.h"
 #include "support/replaced_file.h"
+#include "support/row_jobs.h"
 
 namespace {
 
@@ -186,10 +186,11 @@ VxlWriteResult writeVxl(const char* path) {
     // the file is the same whatever the number of threads.
     for (int32_t y = 0; y < worldSizeY; y += rowsPerBand * workers) {
         const int32_t end = std::min(y + rowsPerBand * workers, worldSizeY);
-        forEachBand(y, end, [&](int32_t band, int32_t first, int32_t last) {
+        forEachRowChunk(y, end, rowsPerBand, [&](int32_t first, int32_t last) {
+            const int32_t band = (first - y) / rowsPerBand;
             sizes[band] = encodeRows(buffers[band].get(), first, last);
         });
-        for (int32_t band = 0; band < workers; ++band) {
+        for (int32_t band = 0; band * rowsPerBand < end - y; ++band) {
             if (std::fwrite(buffers[band].get(), 1, sizes[band], output.file) != sizes[band]) {
                 error = errno != 0 ? errno : EIO;
                 abandonReplacement(output);

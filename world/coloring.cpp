@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "random/noise.h"
+#include "support/row_jobs.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ constexpr Channels landClimb{76, 60, 116};
 constexpr double lowDepthOffset = 0.5;
 constexpr double lowDepthScale = 1.0 / 3.0;
 constexpr Channels lowDepthShift{-14, 10, 96};
+
+constexpr int32_t rowsPerChunk = 16;
 
 double clampUnit(double value) {
     return std::clamp(value, 0.0, 1.0);
@@ -88,15 +91,18 @@ VoxelColor terrainColumnColor(float h, float hx, float hy, bool land, float lowF
 void colorTerrain(int32_t low, int32_t high) {
     const float lowF = static_cast<float>(low);
     const float spanF = static_cast<float>(high - low);
-    for (int32_t x = 0; x < worldSizeX; ++x) {
-        const int32_t westX = (x + worldSizeX - 1) % worldSizeX;
-        for (int32_t y = 0; y < worldSizeY; ++y) {
-            const int32_t southY = (y + worldSizeY - 1) % worldSizeY;
-            const int32_t c = columnIndex(x, y);
-            const VoxelColor word = terrainColumnColor(
-                heightField[c], heightField[columnIndex(westX, y)],
-                heightField[columnIndex(x, southY)], columnHeight[c] != 0, lowF, spanF);
-            std::fill_n(color + static_cast<std::ptrdiff_t>(c) * worldSizeZ, worldSizeZ, word);
+    // Rows of x only read the height field, so they split across threads.
+    forEachRowChunk(0, worldSizeX, rowsPerChunk, [lowF, spanF](int32_t firstRow, int32_t endRow) {
+        for (int32_t x = firstRow; x < endRow; ++x) {
+            const int32_t westX = (x + worldSizeX - 1) % worldSizeX;
+            for (int32_t y = 0; y < worldSizeY; ++y) {
+                const int32_t southY = (y + worldSizeY - 1) % worldSizeY;
+                const int32_t c = columnIndex(x, y);
+                const VoxelColor word = terrainColumnColor(
+                    heightField[c], heightField[columnIndex(westX, y)],
+                    heightField[columnIndex(x, southY)], columnHeight[c] != 0, lowF, spanF);
+                std::fill_n(color + static_cast<std::ptrdiff_t>(c) * worldSizeZ, worldSizeZ, word);
+            }
         }
-    }
+    });
 }

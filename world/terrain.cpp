@@ -6,12 +6,15 @@
 
 #include "random/noise.h"
 #include "random/random.h"
+#include "support/row_jobs.h"
 #include "world/coloring.h"
 #include "world/world.h"
 
 namespace {
 
 constexpr double depthPerDraw = 64.0;
+// Rows of x one thread takes at a time in the stages that split them.
+constexpr int32_t rowsPerChunk = 16;
 constexpr double offsetPerDraw = 256.0;
 
 // One noise layer's lattice wrap (both axes) and the range it is remapped to.
@@ -131,13 +134,15 @@ void shapeTerrain(float bumpiness) {
 }
 
 void buildColumns() {
-    for (int32_t c = 0; c < columnCount; ++c) {
-        const int32_t h = truncateHeight(heightField[c]);
-        columnHeight[c] = h;
-        uint8_t* column = solid + static_cast<std::ptrdiff_t>(c) * worldSizeZ;
-        std::fill(column, column + h + 1, uint8_t{1});
-        std::fill(column + h + 1, column + worldSizeZ, uint8_t{0});
-    }
+    forEachRowChunk(0, worldSizeX, rowsPerChunk, [](int32_t firstRow, int32_t endRow) {
+        for (int32_t c = columnIndex(firstRow, 0); c < columnIndex(endRow, 0); ++c) {
+            const int32_t h = truncateHeight(heightField[c]);
+            columnHeight[c] = h;
+            uint8_t* column = solid + static_cast<std::ptrdiff_t>(c) * worldSizeZ;
+            std::fill(column, column + h + 1, uint8_t{1});
+            std::fill(column + h + 1, column + worldSizeZ, uint8_t{0});
+        }
+    });
 }
 
 void addTerrainDetail() {

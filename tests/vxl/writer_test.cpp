@@ -13,7 +13,7 @@
 
 #include "map_file.h"
 #include "run_process.h"
-#include "support/bands.h"
+#include "support/row_jobs.h"
 #include "world/world.h"
 #include "world_file_test.h"
 

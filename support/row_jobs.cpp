@@ -1,0 +1,149 @@
+#include "support/row_jobs.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <system_error>
+#include <thread>
+
+#ifdef __linux__
+#include <pthread.h>
+#include <sched.h>
+#endif
+
+namespace {
+
+constexpr int32_t defaultWorkerCount = 2;
+
+// How long an idle helper keeps looking for the next job before it sleeps.
+// The stages of one map follow each other within a few milliseconds, and a
+// sleeping thread can take that long to be scheduled again.
+constexpr auto idleSpin = std::chrono::milliseconds(3);
+
+// CPUs this process may run on: a process limited to one (taskset, a cgroup)
+// gains nothing from a second thread.
+int32_t usableCpuCount() {
+#ifdef __linux__
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        return CPU_COUNT(&allowed);
+    }
+#endif
+    return static_cast<int32_t>(std::thread::hardware_concurrency());
+}
+
+int32_t initialWorkerCount() {
+    return usableCpuCount() == 1 ? 1 : defaultWorkerCount;
+}
+
+int32_t workers = initialWorkerCount();
+
+// The job being run and the state it shares with the helpers. The helpers
+// outlive every job and are never joined: they sleep between jobs and end
+// with the process.
+std::atomic<const RowJob*> currentJob{nullptr};
+std::atomic<int32_t> nextRow{0};
+std::atomic<int32_t> helpersWanted{0};
+std::atomic<uint32_t> jobSerial{0};
+// Helpers that may be reading currentJob; the caller waits for none before
+// the job (which lives on its stack) goes away.
+std::atomic<int32_t> helpersInJob{0};
+int32_t helpersStarted = 0;
+
+void runChunks(const RowJob& job) {
+    for (;;) {
+        const int32_t chunkFirst = nextRow.fetch_add(job.chunkRows);
+        if (chunkFirst >= job.end) {
+            return;
+        }
+        job.run(job.work, chunkFirst, std::min(chunkFirst + job.chunkRows, job.end));
+    }
+}
+
+uint32_t awaitNextJob(uint32_t seen) {
+    const auto giveUp = std::chrono::steady_clock::now() + idleSpin;
+    for (;;) {
+        const uint32_t serial = jobSerial.load();
+        if (serial != seen) {
+            return serial;
+        }
+        if (std::chrono::steady_clock::now() > giveUp) {
+            jobSerial.wait(seen);
+        } else {
+            // Should this thread share a CPU with the caller, the caller runs.
+            std::this_thread::yield();
+        }
+    }
+}
+
+void helperLoop(int32_t index) {
+    uint32_t seen = 0;
+    for (;;) {
+        seen = awaitNextJob(seen);
+        helpersInJob.fetch_add(1);
+        const RowJob* job = currentJob.load();
+        if (job != nullptr && index < helpersWanted.load()) {
+            runChunks(*job);
+        }
+        helpersInJob.fetch_sub(1);
+    }
+}
+
+// A new thread starts on its creator's CPU and can stay there for tens of
+// milliseconds while another CPU idles; a helper is therefore kept off the
+// CPU the caller is on. Where that cannot be done, the scheduler decides.
+void keepOffCallersCpu([[maybe_unused]] std::thread& helper) {
+#ifdef __linux__
+    cpu_set_t allowed;
+    const int current = sched_getcpu();
+    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0 || current < 0 ||
+        current >= CPU_SETSIZE || !CPU_ISSET(current, &allowed) || CPU_COUNT(&allowed) < 2) {
+        return;
+    }
+    CPU_CLR(current, &allowed);
+    pthread_setaffinity_np(helper.native_handle(), sizeof allowed, &allowed);
+#endif
+}
+
+void startHelpers(int32_t wanted) {
+    while (helpersStarted < wanted) {
+        try {
+            std::thread helper(helperLoop, helpersStarted);
+            keepOffCallersCpu(helper);
+            helper.detach();
+        } catch (const std::system_error&) {
+            return;
+        }
+        ++helpersStarted;
+    }
+}
+
+}  // namespace
+
+int32_t workerCount() {
+    return workers;
+}
+
+void setWorkerCount(int32_t count) {
+    workers = std::clamp(count, int32_t{1}, maxWorkerCount);
+}
+
+void runRowJob(const RowJob& job) {
+    const int32_t wanted = workers - 1;
+    startHelpers(wanted);
+    helpersWanted.store(wanted);
+    nextRow.store(job.first);
+    currentJob.store(&job);
+    if (helpersStarted > 0 && wanted > 0) {
+        jobSerial.fetch_add(1);
+        jobSerial.notify_all();
+    }
+    runChunks(job);
+    // Every order of these steps and a helper's is safe: a helper counted in
+    // before this store may still hold the job, and is waited for; one counted
+    // in after it finds no job.
+    currentJob.store(nullptr);
+    while (helpersInJob.load() != 0) {
+        std::this_thread::yield();
+    }
+}

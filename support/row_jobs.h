@@ -1,0 +1,46 @@
+// Runs independent rows of work on the calling thread and a few long-lived
+// helper threads. Rows are claimed in chunks, first come first served; every
+// chunk computes what one thread alone would compute for those rows, so the
+// results never depend on the number of threads or on who ran what.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+
+// The most threads a job uses, the calling thread included.
+constexpr int32_t maxWorkerCount = 8;
+
+// Threads a job uses, the calling thread included: 2 (the machines this is
+// tuned for have two cores), or 1 where the system reports a single core.
+int32_t workerCount();
+
+// Changes the thread count, clamped to 1..maxWorkerCount; for tests and
+// benchmarks that compare counts. Not to be called while a job runs.
+void setWorkerCount(int32_t count);
+
+// One job: rows [first, end) in chunks of `chunkRows` (the last may be
+// shorter), each chunk passed to run(work, chunkFirst, chunkEnd).
+struct RowJob {
+    void (*run)(void* work, int32_t chunkFirst, int32_t chunkEnd);
+    void* work;
+    int32_t first;
+    int32_t end;
+    int32_t chunkRows;
+};
+
+// Runs every chunk of the job, on this thread and the helpers that are free
+// to join in, and returns once all have finished. A helper that cannot be
+// started leaves its share to this thread.
+void runRowJob(const RowJob& job);
+
+// Calls work(chunkFirst, chunkEnd) for every chunk of rows [first, end), each
+// exactly once, on any of the job's threads; returns once all have finished.
+template <typename Work>
+void forEachRowChunk(int32_t first, int32_t end, int32_t chunkRows, Work&& work) {
+    using WorkType = std::remove_reference_t<Work>;
+    const RowJob job{[](void* context, int32_t chunkFirst, int32_t chunkEnd) {
+                         (*static_cast<WorkType*>(context))(chunkFirst, chunkEnd);
+                     },
+                     const_cast<void*>(static_cast<const void*>(&work)), first, end, chunkRows};
+    runRowJob(job);
+}
