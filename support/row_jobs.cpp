@@ -6,8 +6,9 @@
 #include <system_error>
 #include <thread>
 
-#ifdef __linux__
 #include <pthread.h>
+#include <signal.h>
+#ifdef __linux__
 #include <sched.h>
 #endif
 
@@ -105,7 +106,32 @@ void keepOffCallersCpu([[maybe_unused]] std::thread& helper) {
 #endif
 }
 
+// Signals sent to the process are left to the threads that were there
+// before the helpers: code that blocks one on its own thread for a moment
+// (to change what a handler would see) must not have a helper take it then.
+// Faults stay unblocked, so a helper's own crash is reported as usual.
+struct ProcessSignalsHeld {
+    ProcessSignalsHeld() {
+        sigset_t held;
+        sigfillset(&held);
+        for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS}) {
+            sigdelset(&held, fault);
+        }
+        pthread_sigmask(SIG_BLOCK, &held, &previous);
+    }
+    ~ProcessSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
+    ProcessSignalsHeld(const ProcessSignalsHeld&) = delete;
+    ProcessSignalsHeld& operator=(const ProcessSignalsHeld&) = delete;
+
+    sigset_t previous;
+};
+
 void startHelpers(int32_t wanted) {
+    if (helpersStarted >= wanted) {
+        return;
+    }
+    // A new thread inherits its creator's signal mask.
+    const ProcessSignalsHeld held;
     while (helpersStarted < wanted) {
         try {
             std::thread helper(helperLoop, helpersStarted);

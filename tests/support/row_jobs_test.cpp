@@ -1,0 +1,108 @@
+#include "support/row_jobs.h"
+
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Restores the default thread count when a test ends, whatever it set.
+struct WorkerCountRestored {
+    WorkerCountRestored() : saved(workerCount()) {}
+    ~WorkerCountRestored() { setWorkerCount(saved); }
+    int32_t saved;
+};
+
+TEST(RowJobs, EveryRowRunsExactlyOnceInWholeChunks) {
+    const WorkerCountRestored restored;
+    struct Case {
+        int32_t first, end, chunkRows;
+    };
+    const Case cases[] = {
+        {0, 512, 16},   // the split the generator uses: 32 even chunks
+        {0, 512, 500},  // one full chunk and a short last one
+        {3, 10, 4},     // a range not starting at 0, ending mid-chunk
+        {0, 1, 16},     // fewer rows than one chunk
+        {7, 7, 16},     // no rows at all: no call
+        {0, 97, 1},     // chunks of one row, more chunks than threads
+    };
+    for (int32_t threads = 1; threads <= maxWorkerCount; ++threads) {
+        setWorkerCount(threads);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << threads << " threads, rows [" << c.first << ", "
+                                            << c.end << ") by " << c.chunkRows);
+            std::vector<std::atomic<int32_t>> runs(static_cast<size_t>(c.end) + 1);
+            std::atomic<int32_t> badChunks{0};
+            forEachRowChunk(c.first, c.end, c.chunkRows, [&](int32_t chunkFirst, int32_t chunkEnd) {
+                const bool aligned = (chunkFirst - c.first) % c.chunkRows == 0;
+                const bool whole = chunkEnd == std::min(chunkFirst + c.chunkRows, c.end);
+                if (!aligned || !whole || chunkFirst < c.first || chunkEnd <= chunkFirst) {
+                    badChunks.fetch_add(1);
+                    return;
+                }
+                for (int32_t row = chunkFirst; row < chunkEnd; ++row) {
+                    runs[static_cast<size_t>(row)].fetch_add(1);
+                }
+            });
+            EXPECT_EQ(badChunks.load(), 0);
+            for (int32_t row = 0; row <= c.end; ++row) {
+                const bool inside = row >= c.first && row < c.end;
+                EXPECT_EQ(runs[static_cast<size_t>(row)].load(), inside ? 1 : 0) << "row " << row;
+            }
+        }
+    }
+}
+
+TEST(RowJobs, ThreadCountIsClamped) {
+    const WorkerCountRestored restored;
+    const struct {
+        int32_t asked, got;
+    } cases[] = {{0, 1},
+                 {-5, 1},
+                 {1, 1},
+                 {3, 3},
+                 {maxWorkerCount, maxWorkerCount},
+                 {maxWorkerCount + 1, maxWorkerCount}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.asked);
+        setWorkerCount(c.asked);
+        EXPECT_EQ(workerCount(), c.got);
+    }
+}
+
+// A signal sent to the process while the main thread briefly blocks it (as
+// the output file's cleanup does around creating its temporary file) must
+// wait for that thread, not run its handler on a helper in the meantime.
+TEST(RowJobs, HelpersLeaveProcessSignalsToTheMainThread) {
+    const WorkerCountRestored restored;
+    setWorkerCount(2);
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<bool> helperRan{false};
+    std::atomic<int32_t> unblocked{0};
+    forEachRowChunk(0, 2, 1, [&](int32_t, int32_t) {
+        if (std::this_thread::get_id() != caller) {
+            sigset_t mask;
+            pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+            for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) {
+                unblocked.fetch_add(sigismember(&mask, signalNumber) ? 0 : 1);
+            }
+            helperRan.store(true);
+            return;
+        }
+        // Holds the caller's chunk until the helper has taken the other one.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!helperRan.load() && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::yield();
+        }
+    });
+    ASSERT_TRUE(helperRan.load()) << "no helper thread took part";
+    EXPECT_EQ(unblocked.load(), 0);
+}
+
+}  // namespace
