@@ -15,10 +15,15 @@ constexpr int32_t mtShift = 397;
 constexpr uint32_t mtUpperBit = 0x80000000;
 constexpr uint32_t mtLowerBits = 0x7FFFFFFF;
 constexpr uint32_t mtMatrix = 0x9908B0DF;
-constexpr uint32_t temperMaskB = 0x9D2C5680;
-constexpr uint32_t temperMaskC = 0xEFC60000;
 
 constexpr double twoToMinus32 = 1.0 / 4294967296.0;
+
+// Word i's replacement from word i + 397, word i's upper bit and word i + 1's
+// lower bits (indices wrapping at 624).
+uint32_t twistedWord(uint32_t shifted, uint32_t word, uint32_t next) {
+    const uint32_t y = (word & mtUpperBit) | (next & mtLowerBits);
+    return shifted ^ (y >> 1) ^ ((y & 1u) ? mtMatrix : 0u);
+}
 
 }  // namespace
 
@@ -36,12 +41,16 @@ uint32_t lcgNext() {
 
 void twistState() {
     // In place and in ascending order: entries from 227 on already combine
-    // with words regenerated earlier in this same pass.
-    for (int32_t i = 0; i < mtStateWords; ++i) {
-        const uint32_t y =
-            (mtState[i] & mtUpperBit) | (mtState[(i + 1) % mtStateWords] & mtLowerBits);
-        mtState[i] = mtState[(i + mtShift) % mtStateWords] ^ (y >> 1) ^ ((y & 1u) ? mtMatrix : 0u);
+    // with words regenerated earlier in this same pass. The three loops are
+    // the one loop over i with its index wraps taken out.
+    int32_t i = 0;
+    for (; i < mtStateWords - mtShift; ++i) {
+        mtState[i] = twistedWord(mtState[i + mtShift], mtState[i], mtState[i + 1]);
     }
+    for (; i < mtStateWords - 1; ++i) {
+        mtState[i] = twistedWord(mtState[i + mtShift - mtStateWords], mtState[i], mtState[i + 1]);
+    }
+    mtState[i] = twistedWord(mtState[i + mtShift - mtStateWords], mtState[i], mtState[0]);
 }
 
 void seedRandom(uint32_t seed) {
@@ -57,30 +66,14 @@ void seedRandom(uint32_t seed) {
     mtReadOffset = mtAllWordsUsed;
 }
 
-uint32_t randomWord() {
-    uint32_t offset = mtReadOffset;
-    if (offset >= mtAllWordsUsed) {
-        if (offset > mtAllWordsUsed) {
-            seedRandom(0);
-        }
-        twistState();
-        offset = 0;
+uint32_t renewRandomState() {
+    if (mtReadOffset > mtAllWordsUsed) {
+        seedRandom(0);
     }
-    mtReadOffset = offset + 4;
-    uint32_t y = mtState[offset / 4];
-    y ^= y >> 11;
-    y ^= (y << 7) & temperMaskB;
-    y ^= (y << 15) & temperMaskC;
-    y ^= y >> 18;
-    return y;
+    twistState();
+    return 0;
 }
 
 double randomUnit() {
     return randomWord() * twoToMinus32;
-}
-
-int32_t randomRange(int32_t lo, int32_t hi) {
-    const uint32_t word = randomWord();  // drawn before the bounds are looked at
-    const uint32_t span = static_cast<uint32_t>(hi) - static_cast<uint32_t>(lo) + 1u;
-    return static_cast<int32_t>(static_cast<uint32_t>(lo) + word % span);
 }

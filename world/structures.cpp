@@ -1,7 +1,9 @@
 #include "world/structures.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
+#include <new>
 
 #include "random/random.h"
 #include "support/growable_array.h"
@@ -19,17 +21,152 @@ bool areClose(const ConnectorPoint& a, const ConnectorPoint& b) {
     return std::abs(a.x - b.x) < closeDistance && std::abs(a.y - b.y) < closeDistance;
 }
 
-// Along x at the start's y and height, up or down at the turn, then along y.
-void drawXFirstPath(const ConnectorPoint& a, const ConnectorPoint& b) {
-    fillBox(a.x, b.x, a.y, a.y, a.z, a.z, connectorColor);
-    fillBoxSortedZ(b.x, b.x, a.y, a.y, a.z, b.z, connectorColor);
-    fillBox(b.x, b.x, a.y, b.y, b.z, b.z, connectorColor);
+// Connectors only ever make voxels solid and grey, and nothing reads the
+// world while they are drawn, so what they cover is a set: one bit per height
+// in each column of a box that holds every end and midpoint of the call. The
+// beams cross and retrace each other many times over, and marking bits in a
+// block that stays in cache costs a fraction of writing colours all over the
+// world; the set is then written to the world once, in memory order.
+struct ConnectorCanvas {
+    int32_t minX;
+    int32_t minY;
+    int32_t sizeX;
+    int32_t sizeY;
+    uint64_t* columns;  // [x - minX][y - minY], bit z for height z
+};
+
+ConnectorCanvas canvas{};
+
+struct ColumnBox {
+    int32_t minX, maxX, minY, maxY;
+};
+
+// Every midpoint is clamped into this box, so it holds all of them.
+constexpr ColumnBox midpointBox{midpointMin.x, midpointMax.x, midpointMin.y, midpointMax.y};
+
+void includeColumn(ColumnBox& box, int32_t x, int32_t y) {
+    box = {std::min(box.minX, x), std::max(box.maxX, x), std::min(box.minY, y),
+           std::max(box.maxY, y)};
 }
 
-void drawYFirstPath(const ConnectorPoint& a, const ConnectorPoint& b) {
-    fillBox(a.x, a.x, a.y, b.y, a.z, a.z, connectorColor);
-    fillBoxSortedZ(a.x, a.x, b.y, b.y, a.z, b.z, connectorColor);
-    fillBox(a.x, b.x, b.y, b.y, b.z, b.z, connectorColor);
+// A path runs between its two ends and never leaves their bounding box, so a
+// canvas over the ends and the midpoint box holds every voxel drawn.
+[[nodiscard]] bool openCanvas(const ColumnBox& box) {
+    canvas = {box.minX, box.minY, box.maxX - box.minX + 1, box.maxY - box.minY + 1, nullptr};
+    const size_t columns = static_cast<size_t>(canvas.sizeX) * static_cast<size_t>(canvas.sizeY);
+    canvas.columns = new (std::nothrow) uint64_t[columns]();
+    return canvas.columns != nullptr;
+}
+
+void closeCanvas() {
+    delete[] canvas.columns;
+    canvas = {};
+}
+
+uint64_t* canvasColumn(int32_t x, int32_t y) {
+    return canvas.columns + static_cast<ptrdiff_t>(x - canvas.minX) * canvas.sizeY +
+           (y - canvas.minY);
+}
+
+// Height z of the columns from x0 to x1 (either order) in row y.
+void markAlongX(int32_t x0, int32_t x1, int32_t y, int32_t z) {
+    const uint64_t height = uint64_t{1} << z;
+    uint64_t* column = canvasColumn(std::min(x0, x1), y);
+    for (int32_t n = std::abs(x1 - x0); n >= 0; --n, column += canvas.sizeY) {
+        *column |= height;
+    }
+}
+
+// Height z of the columns from y0 to y1 (either order) in row x.
+void markAlongY(int32_t x, int32_t y0, int32_t y1, int32_t z) {
+    const uint64_t height = uint64_t{1} << z;
+    uint64_t* column = canvasColumn(x, std::min(y0, y1));
+    for (int32_t n = std::abs(y1 - y0); n >= 0; --n, ++column) {
+        *column |= height;
+    }
+}
+
+// Heights z0 to z1 (either order) of column (x, y).
+void markUpright(int32_t x, int32_t y, int32_t z0, int32_t z1) {
+    const int32_t low = std::min(z0, z1);
+    const int32_t high = std::max(z0, z1);
+    *canvasColumn(x, y) |= (~uint64_t{0} >> (worldSizeZ - 1 - high)) & (~uint64_t{0} << low);
+}
+
+// The same voxels fillColumnSpan would have filled, each written once.
+void paintCanvas() {
+    for (int32_t i = 0; i < canvas.sizeX; ++i) {
+        const uint64_t* row = canvas.columns + static_cast<ptrdiff_t>(i) * canvas.sizeY;
+        for (int32_t j = 0; j < canvas.sizeY; ++j) {
+            const int32_t column = voxelIndex(canvas.minX + i, canvas.minY + j, 0);
+            for (uint64_t heights = row[j]; heights != 0; heights &= heights - 1) {
+                const int32_t voxel = column + __builtin_ctzll(heights);
+                color[voxel] = connectorColor;
+                solid[voxel] = 1;
+            }
+        }
+    }
+}
+
+// Along x at the start's y and height, up or down at the turn, then along y.
+void markXFirstPath(const ConnectorPoint& a, const ConnectorPoint& b) {
+    markAlongX(a.x, b.x, a.y, a.z);
+    markUpright(b.x, a.y, a.z, b.z);
+    markAlongY(b.x, a.y, b.y, b.z);
+}
+
+void markYFirstPath(const ConnectorPoint& a, const ConnectorPoint& b) {
+    markAlongY(a.x, a.y, b.y, a.z);
+    markUpright(a.x, b.y, a.z, b.z);
+    markAlongX(a.x, b.x, b.y, b.z);
+}
+
+// Marks one connector on the open canvas, making every draw drawConnector
+// makes, in the same order.
+[[nodiscard]] bool traceConnector(const ConnectorPoint& from, const ConnectorPoint& to) {
+    // Each pass works from `start` toward the innermost pending end: a path
+    // finishes that end and the next pass starts from it; a split pushes its
+    // midpoint as the new innermost end. This is the depth-first order of
+    // drawing each first half completely before its second half.
+    // The stack's height lives here; the array's length is only the most it
+    // has held, so that a push calls into the array only to grow it.
+    int32_t pending = 0;
+    const auto push = [&pending](const ConnectorPoint& end) {
+        if (pending == arrayLength(pendingEnds)) {
+            if (!arrayPush(pendingEnds, end)) {
+                return false;
+            }
+        } else {
+            pendingEnds[pending] = end;
+        }
+        ++pending;
+        return true;
+    };
+    if (!push(to)) {
+        return false;
+    }
+    ConnectorPoint start = from;
+    while (pending > 0) {
+        const ConnectorPoint end = pendingEnds[pending - 1];
+        int32_t choice = randomRange(0, pathChoiceMax);
+        if (areClose(start, end)) {
+            choice &= 1;
+        }
+        if (choice <= 1) {
+            if (choice == 0) {
+                markXFirstPath(start, end);
+            } else {
+                markYFirstPath(start, end);
+            }
+            start = end;
+            --pending;
+            continue;
+        }
+        if (!push(connectorMidpoint(start, end))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -60,7 +197,17 @@ bool placeConnectors(int32_t count) {
     if (!arrayPush(pillarList, firstAnchor) || !arrayPush(pillarList, secondAnchor)) {
         return false;
     }
+    if (count <= 0) {
+        return true;
+    }
     const int32_t last = arrayLength(pillarList) - 1;
+    ColumnBox box = midpointBox;
+    for (int32_t i = 0; i <= last; ++i) {
+        includeColumn(box, pillarList[i].x, pillarList[i].y);
+    }
+    if (!openCanvas(box)) {
+        return false;
+    }
     for (int32_t i = 0; i < count; ++i) {
         const int32_t a = randomRange(0, last);
         const int32_t b = randomRange(0, last);
@@ -72,44 +219,29 @@ bool placeConnectors(int32_t count) {
         // The start takes the second height and the end the first.
         const PillarPoint from = pillarList[a];
         const PillarPoint to = pillarList[b];
-        if (!drawConnector(from.x, from.y, h2, to.x, to.y, h1)) {
+        if (!traceConnector({from.x, from.y, h2}, {to.x, to.y, h1})) {
+            closeCanvas();
             return false;
         }
     }
+    paintCanvas();
+    closeCanvas();
     return true;
 }
 
 bool drawConnector(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1) {
-    // Each pass works from `start` toward the innermost pending end: a path
-    // finishes that end and the next pass starts from it; a split pushes its
-    // midpoint as the new innermost end. This is the depth-first order of
-    // drawing each first half completely before its second half.
-    arraySetLength(pendingEnds, 0);
-    if (!arrayPush(pendingEnds, ConnectorPoint{x1, y1, z1})) {
+    ColumnBox box = midpointBox;
+    includeColumn(box, x0, y0);
+    includeColumn(box, x1, y1);
+    if (!openCanvas(box)) {
         return false;
     }
-    ConnectorPoint start{x0, y0, z0};
-    while (arrayLength(pendingEnds) > 0) {
-        const ConnectorPoint end = pendingEnds[arrayLength(pendingEnds) - 1];
-        int32_t choice = randomRange(0, pathChoiceMax);
-        if (areClose(start, end)) {
-            choice &= 1;
-        }
-        if (choice <= 1) {
-            if (choice == 0) {
-                drawXFirstPath(start, end);
-            } else {
-                drawYFirstPath(start, end);
-            }
-            start = end;
-            arraySetLength(pendingEnds, arrayLength(pendingEnds) - 1);
-            continue;
-        }
-        if (!arrayPush(pendingEnds, connectorMidpoint(start, end))) {
-            return false;
-        }
+    const bool traced = traceConnector({x0, y0, z0}, {x1, y1, z1});
+    if (traced) {
+        paintCanvas();
     }
-    return true;
+    closeCanvas();
+    return traced;
 }
 
 ConnectorPoint connectorMidpoint(ConnectorPoint from, ConnectorPoint to) {
