@@ -7,6 +7,7 @@
 
 #include "random/random.h"
 #include "support/growable_array.h"
+#include "support/row_jobs.h"
 
 PillarList pillarList = nullptr;
 
@@ -36,6 +37,9 @@ struct ConnectorCanvas {
 };
 
 ConnectorCanvas canvas{};
+
+// Canvas rows one thread paints at a time.
+constexpr int32_t rowsPerChunk = 16;
 
 struct ColumnBox {
     int32_t minX, maxX, minY, maxY;
@@ -95,35 +99,60 @@ void markUpright(int32_t x, int32_t y, int32_t z0, int32_t z1) {
 
 // The same voxels fillColumnSpan would have filled, each written once.
 void paintCanvas() {
-    for (int32_t i = 0; i < canvas.sizeX; ++i) {
-        const uint64_t* row = canvas.columns + static_cast<ptrdiff_t>(i) * canvas.sizeY;
-        for (int32_t j = 0; j < canvas.sizeY; ++j) {
-            const int32_t column = voxelIndex(canvas.minX + i, canvas.minY + j, 0);
-            for (uint64_t heights = row[j]; heights != 0; heights &= heights - 1) {
-                const int32_t voxel = column + __builtin_ctzll(heights);
-                color[voxel] = connectorColor;
-                solid[voxel] = 1;
+    forEachRowChunk(0, canvas.sizeX, rowsPerChunk, [](int32_t firstRow, int32_t endRow) {
+        for (int32_t i = firstRow; i < endRow; ++i) {
+            const uint64_t* row = canvas.columns + static_cast<ptrdiff_t>(i) * canvas.sizeY;
+            for (int32_t j = 0; j < canvas.sizeY; ++j) {
+                const int32_t column = voxelIndex(canvas.minX + i, canvas.minY + j, 0);
+                for (uint64_t heights = row[j]; heights != 0; heights &= heights - 1) {
+                    const int32_t voxel = column + __builtin_ctzll(heights);
+                    color[voxel] = connectorColor;
+                    solid[voxel] = 1;
+                }
             }
         }
+    });
+}
+
+// One three-piece path, from its start's corner to its end's.
+struct ConnectorPath {
+    ConnectorPoint from;
+    ConnectorPoint to;
+    bool xFirst;
+};
+
+// Paths traced and not yet marked, in two batches: one is marked while the
+// next is traced into the other. A batch ends with the attempt that fills it.
+ConnectorPath* pathBatches[2] = {nullptr, nullptr};
+constexpr int32_t pathsPerBatch = 4096;
+
+// Along x at the start's y and height, up or down at the turn, then along y;
+// or along y first, then up or down, then along x.
+void markPath(const ConnectorPath& path) {
+    const ConnectorPoint& a = path.from;
+    const ConnectorPoint& b = path.to;
+    if (path.xFirst) {
+        markAlongX(a.x, b.x, a.y, a.z);
+        markUpright(b.x, a.y, a.z, b.z);
+        markAlongY(b.x, a.y, b.y, b.z);
+    } else {
+        markAlongY(a.x, a.y, b.y, a.z);
+        markUpright(a.x, b.y, a.z, b.z);
+        markAlongX(a.x, b.x, b.y, b.z);
     }
 }
 
-// Along x at the start's y and height, up or down at the turn, then along y.
-void markXFirstPath(const ConnectorPoint& a, const ConnectorPoint& b) {
-    markAlongX(a.x, b.x, a.y, a.z);
-    markUpright(b.x, a.y, a.z, b.z);
-    markAlongY(b.x, a.y, b.y, b.z);
+void markPaths(const ConnectorPath* paths) {
+    const int32_t count = arrayLength(paths);
+    for (int32_t i = 0; i < count; ++i) {
+        markPath(paths[i]);
+    }
 }
 
-void markYFirstPath(const ConnectorPoint& a, const ConnectorPoint& b) {
-    markAlongY(a.x, a.y, b.y, a.z);
-    markUpright(a.x, b.y, a.z, b.z);
-    markAlongX(a.x, b.x, b.y, b.z);
-}
-
-// Marks one connector on the open canvas, making every draw drawConnector
+// Appends one connector's paths to `paths`, making every draw drawConnector
 // makes, in the same order.
-[[nodiscard]] bool traceConnector(const ConnectorPoint& from, const ConnectorPoint& to) {
+[[nodiscard]] bool traceConnector(const ConnectorPoint& from, const ConnectorPoint& to,
+                                  ConnectorPath*& paths) {
     // Each pass works from `start` toward the innermost pending end: a path
     // finishes that end and the next pass starts from it; a split pushes its
     // midpoint as the new innermost end. This is the depth-first order of
@@ -153,16 +182,45 @@ void markYFirstPath(const ConnectorPoint& a, const ConnectorPoint& b) {
             choice &= 1;
         }
         if (choice <= 1) {
-            if (choice == 0) {
-                markXFirstPath(start, end);
-            } else {
-                markYFirstPath(start, end);
+            if (!arrayPush(paths, ConnectorPath{start, end, choice == 0})) {
+                return false;
             }
             start = end;
             --pending;
             continue;
         }
         if (!push(connectorMidpoint(start, end))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Connector attempts between entries 0..last of the pillar list, `next` the
+// first not yet traced.
+struct ConnectorAttempts {
+    int32_t next;
+    int32_t count;
+    int32_t last;
+};
+
+// Empties `paths`, then traces whole attempts into it until it holds a batch
+// or the attempts run out.
+[[nodiscard]] bool traceAttempts(ConnectorAttempts& attempts, ConnectorPath*& paths) {
+    arraySetLength(paths, 0);
+    while (attempts.next < attempts.count && arrayLength(paths) < pathsPerBatch) {
+        ++attempts.next;
+        const int32_t a = randomRange(0, attempts.last);
+        const int32_t b = randomRange(0, attempts.last);
+        if (a == b) {
+            continue;
+        }
+        const int32_t h1 = randomRange(connectorMinZ, connectorMaxZ);
+        const int32_t h2 = randomRange(connectorMinZ, connectorMaxZ);
+        // The start takes the second height and the end the first.
+        const PillarPoint from = pillarList[a];
+        const PillarPoint to = pillarList[b];
+        if (!traceConnector({from.x, from.y, h2}, {to.x, to.y, h1}, paths)) {
             return false;
         }
     }
@@ -200,33 +258,33 @@ bool placeConnectors(int32_t count) {
     if (count <= 0) {
         return true;
     }
-    const int32_t last = arrayLength(pillarList) - 1;
+    ConnectorAttempts attempts{0, count, arrayLength(pillarList) - 1};
     ColumnBox box = midpointBox;
-    for (int32_t i = 0; i <= last; ++i) {
+    for (int32_t i = 0; i <= attempts.last; ++i) {
         includeColumn(box, pillarList[i].x, pillarList[i].y);
     }
     if (!openCanvas(box)) {
         return false;
     }
-    for (int32_t i = 0; i < count; ++i) {
-        const int32_t a = randomRange(0, last);
-        const int32_t b = randomRange(0, last);
-        if (a == b) {
-            continue;
-        }
-        const int32_t h1 = randomRange(connectorMinZ, connectorMaxZ);
-        const int32_t h2 = randomRange(connectorMinZ, connectorMaxZ);
-        // The start takes the second height and the end the first.
-        const PillarPoint from = pillarList[a];
-        const PillarPoint to = pillarList[b];
-        if (!traceConnector({from.x, from.y, h2}, {to.x, to.y, h1})) {
-            closeCanvas();
-            return false;
-        }
+    // Drawing a batch overlaps marking the batch before, on another thread:
+    // the two share nothing but the finished batch.
+    bool traced = traceAttempts(attempts, pathBatches[0]);
+    for (int32_t current = 0; traced && arrayLength(pathBatches[current]) > 0; current ^= 1) {
+        const ConnectorPath* const marked = pathBatches[current];
+        ConnectorPath*& next = pathBatches[current ^ 1];
+        forEachRowChunk(0, 2, 1, [&](int32_t task, int32_t) {
+            if (task == 0) {
+                traced = traceAttempts(attempts, next);
+            } else {
+                markPaths(marked);
+            }
+        });
     }
-    paintCanvas();
+    if (traced) {
+        paintCanvas();
+    }
     closeCanvas();
-    return true;
+    return traced;
 }
 
 bool drawConnector(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, int32_t z1) {
@@ -236,8 +294,10 @@ bool drawConnector(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, i
     if (!openCanvas(box)) {
         return false;
     }
-    const bool traced = traceConnector({x0, y0, z0}, {x1, y1, z1});
+    arraySetLength(pathBatches[0], 0);
+    const bool traced = traceConnector({x0, y0, z0}, {x1, y1, z1}, pathBatches[0]);
     if (traced) {
+        markPaths(pathBatches[0]);
         paintCanvas();
     }
     closeCanvas();

@@ -10,14 +10,9 @@
 #include <thread>
 #include <vector>
 
-namespace {
+#include "worker_count.h"
 
-// Restores the default thread count when a test ends, whatever it set.
-struct WorkerCountRestored {
-    WorkerCountRestored() : saved(workerCount()) {}
-    ~WorkerCountRestored() { setWorkerCount(saved); }
-    int32_t saved;
-};
+namespace {
 
 TEST(RowJobs, EveryRowRunsExactlyOnceInWholeChunks) {
     const WorkerCountRestored restored;

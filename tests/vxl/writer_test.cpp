@@ -14,6 +14,7 @@
 #include "map_file.h"
 #include "run_process.h"
 #include "support/row_jobs.h"
+#include "worker_count.h"
 #include "world/world.h"
 #include "world_file_test.h"
 
@@ -347,12 +348,11 @@ TEST_F(Writer, FileDoesNotDependOnTheThreadCount) {
     fillRandomWorld(randomWorldSeeds[0]);
     const Bytes expected = encodeFlippedWorld();
     const std::string path = folder + "/threads.vxl";
-    const int32_t usual = workerCount();
+    const WorkerCountRestored restored;
     for (int32_t threads : {1, 2, 3, maxWorkerCount}) {
         SCOPED_TRACE(testing::Message() << threads << " threads");
         setWorkerCount(threads);
         ASSERT_EQ(writeVxl(path.c_str()).status, VxlWriteStatus::ok);
         EXPECT_TRUE(readFile(path) == expected);
     }
-    setWorkerCount(usual);
 }

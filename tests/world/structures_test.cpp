@@ -8,6 +8,8 @@
 
 #include "random/random.h"
 #include "support/growable_array.h"
+#include "support/row_jobs.h"
+#include "worker_count.h"
 #include "world/world.h"
 #include "world_census.h"
 
@@ -241,6 +243,61 @@ TEST_F(Structures, LongSplitChainsMatchARecursiveWalk) {
         EXPECT_TRUE(std::equal(drawn.begin(), drawn.end(), std::begin(solid)));
         if (c.depth >= 0) {
             EXPECT_EQ(depth, c.depth);
+        }
+    }
+}
+
+// Connectors are drawn in batches, marked on one thread while the next batch
+// is drawn on another, and written to the world last: the world must come out
+// as if every path had been filled in order, over whatever stood there.
+TEST_F(Structures, ConnectorsMatchTheRecursiveWalkOnAnyThreadCount) {
+    struct Case {
+        uint32_t seed;
+        int32_t pillars, connectors;
+    };
+    const Case cases[] = {
+        {7, 0, 40},      // anchors only: long chains at both map edges
+        {8, 300, 2000},  // several batches of paths
+        {9, 2000, 300},  // the default count among many pillars
+    };
+    const WorkerCountRestored restored;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "seed " << c.seed << ", " << c.pillars << " pillars, "
+                                        << c.connectors << " connectors");
+        // Reference: the same draws, each path filled as it comes.
+        clearWorld();
+        clearPillars();
+        fillBox(0, worldSizeX - 1, 0, worldSizeY - 1, 0, 20, 0x80102030u);
+        seedRandom(c.seed);
+        ASSERT_TRUE(placePillars(c.pillars));
+        ASSERT_TRUE(arrayPush(pillarList, firstAnchor) && arrayPush(pillarList, secondAnchor));
+        const int32_t last = arrayLength(pillarList) - 1;
+        for (int32_t i = 0; i < c.connectors; ++i) {
+            const int32_t a = randomRange(0, last);
+            const int32_t b = randomRange(0, last);
+            if (a != b) {
+                const int32_t h1 = randomRange(6, 50);
+                const int32_t h2 = randomRange(6, 50);
+                referenceConnector({pillarList[a].x, pillarList[a].y, h2},
+                                   {pillarList[b].x, pillarList[b].y, h1}, 0);
+            }
+        }
+        const uint32_t nextWord = randomWord();
+        const std::vector<uint8_t> expectedSolid(std::begin(solid), std::end(solid));
+        const std::vector<VoxelColor> expectedColor(std::begin(color), std::end(color));
+
+        for (int32_t threads = 1; threads <= 3; ++threads) {
+            SCOPED_TRACE(testing::Message() << threads << " threads");
+            setWorkerCount(threads);
+            clearWorld();
+            clearPillars();
+            fillBox(0, worldSizeX - 1, 0, worldSizeY - 1, 0, 20, 0x80102030u);
+            seedRandom(c.seed);
+            ASSERT_TRUE(placePillars(c.pillars));
+            ASSERT_TRUE(placeConnectors(c.connectors));
+            EXPECT_EQ(randomWord(), nextWord);
+            EXPECT_TRUE(std::equal(expectedSolid.begin(), expectedSolid.end(), std::begin(solid)));
+            EXPECT_TRUE(std::equal(expectedColor.begin(), expectedColor.end(), std::begin(color)));
         }
     }
 }
