@@ -227,6 +227,13 @@ struct ConnectorAttempts {
     return true;
 }
 
+// Releases the canvas and the path batches once a drawing is done or failed.
+void closeDrawing() {
+    closeCanvas();
+    arrayFree(pathBatches[0]);
+    arrayFree(pathBatches[1]);
+}
+
 }  // namespace
 
 void clearPillars() {
@@ -283,7 +290,7 @@ bool placeConnectors(int32_t count) {
     if (traced) {
         paintCanvas();
     }
-    closeCanvas();
+    closeDrawing();
     return traced;
 }
 
@@ -300,7 +307,7 @@ bool drawConnector(int32_t x0, int32_t y0, int32_t z0, int32_t x1, int32_t y1, i
         markPaths(pathBatches[0]);
         paintCanvas();
     }
-    closeCanvas();
+    closeDrawing();
     return traced;
 }
 
