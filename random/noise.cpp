@@ -80,13 +80,20 @@ int32_t permuted(int32_t index) {
     return noisePermutation.entries[index];
 }
 
-}  // namespace
+const Gradient& gradientOf(int32_t hash) {
+    return gradientBasis[gradientSelect[hash & 63]];
+}
 
-double gradientDot(int32_t hash, float dx, float dy, float dz) {
-    const Gradient& g = gradientBasis[gradientSelect[hash & 63]];
+double dotGradient(const Gradient& g, float dx, float dy, float dz) {
     // y and z first, then x: the order fixes the rounding.
     return (static_cast<double>(dy) * g.y + static_cast<double>(dz) * g.z) +
            static_cast<double>(dx) * g.x;
+}
+
+}  // namespace
+
+double gradientDot(int32_t hash, float dx, float dy, float dz) {
+    return dotGradient(gradientOf(hash), dx, dy, dz);
 }
 
 double noiseLerp(float a, float b, float t) {
@@ -121,23 +128,37 @@ AxisSample sampleAxis(float coordinate, int32_t wrap) {
     return sample;
 }
 
-double noiseAt(const AxisSample& sx, const AxisSample& sy, const AxisSample& sz) {
-    const float fx = sx.offset, fy = sy.offset, fz = sz.offset;
-    const float fx1 = sx.offsetFromFar, fy1 = sy.offsetFromFar, fz1 = sz.offsetFromFar;
-    const int32_t z0 = sz.corner0, z1 = sz.corner1;
+// The gradients at the eight corners of one lattice cell, indexed by the
+// corner's x, y and z bits in that order (0b100 is the far corner in x).
+struct CellGradients {
+    const Gradient* corner[8];
+};
 
+CellGradients cellGradients(const AxisSample& sx, const AxisSample& sy, const AxisSample& sz) {
+    const int32_t z0 = sz.corner0, z1 = sz.corner1;
     const int32_t a = permuted(sx.corner0), b = permuted(sx.corner1);
     const int32_t aa = permuted(a + sy.corner0), ab = permuted(a + sy.corner1);
     const int32_t ba = permuted(b + sy.corner0), bb = permuted(b + sy.corner1);
+    return {{&gradientOf(permuted(aa + z0)), &gradientOf(permuted(aa + z1)),
+             &gradientOf(permuted(ab + z0)), &gradientOf(permuted(ab + z1)),
+             &gradientOf(permuted(ba + z0)), &gradientOf(permuted(ba + z1)),
+             &gradientOf(permuted(bb + z0)), &gradientOf(permuted(bb + z1))}};
+}
 
-    const float g000 = static_cast<float>(gradientDot(permuted(aa + z0), fx, fy, fz));
-    const float g001 = static_cast<float>(gradientDot(permuted(aa + z1), fx, fy, fz1));
-    const float g010 = static_cast<float>(gradientDot(permuted(ab + z0), fx, fy1, fz));
-    const float g011 = static_cast<float>(gradientDot(permuted(ab + z1), fx, fy1, fz1));
-    const float g100 = static_cast<float>(gradientDot(permuted(ba + z0), fx1, fy, fz));
-    const float g101 = static_cast<float>(gradientDot(permuted(ba + z1), fx1, fy, fz1));
-    const float g110 = static_cast<float>(gradientDot(permuted(bb + z0), fx1, fy1, fz));
-    const float g111 = static_cast<float>(gradientDot(permuted(bb + z1), fx1, fy1, fz1));
+// Noise at a point of the cell whose corner gradients are `cell`.
+double noiseInCell(const CellGradients& cell, const AxisSample& sx, const AxisSample& sy,
+                   const AxisSample& sz) {
+    const float fx = sx.offset, fy = sy.offset, fz = sz.offset;
+    const float fx1 = sx.offsetFromFar, fy1 = sy.offsetFromFar, fz1 = sz.offsetFromFar;
+
+    const float g000 = static_cast<float>(dotGradient(*cell.corner[0b000], fx, fy, fz));
+    const float g001 = static_cast<float>(dotGradient(*cell.corner[0b001], fx, fy, fz1));
+    const float g010 = static_cast<float>(dotGradient(*cell.corner[0b010], fx, fy1, fz));
+    const float g011 = static_cast<float>(dotGradient(*cell.corner[0b011], fx, fy1, fz1));
+    const float g100 = static_cast<float>(dotGradient(*cell.corner[0b100], fx1, fy, fz));
+    const float g101 = static_cast<float>(dotGradient(*cell.corner[0b101], fx1, fy, fz1));
+    const float g110 = static_cast<float>(dotGradient(*cell.corner[0b110], fx1, fy1, fz));
+    const float g111 = static_cast<float>(dotGradient(*cell.corner[0b111], fx1, fy1, fz1));
 
     const float c00 = static_cast<float>(noiseLerp(g000, g100, sx.fade));
     const float c01 = static_cast<float>(noiseLerp(g001, g101, sx.fade));
@@ -153,19 +174,98 @@ double noiseAt(const AxisSample& sx, const AxisSample& sy, const AxisSample& sz)
 }  // namespace
 
 double gradientNoise3(float x, float y, float z, int32_t xWrap, int32_t yWrap, int32_t zWrap) {
-    return noiseAt(sampleAxis(x, xWrap), sampleAxis(y, yWrap), sampleAxis(z, zWrap));
+    const AxisSample sx = sampleAxis(x, xWrap);
+    const AxisSample sy = sampleAxis(y, yWrap);
+    const AxisSample sz = sampleAxis(z, zWrap);
+    return noiseInCell(cellGradients(sx, sy, sz), sx, sy, sz);
 }
+
+namespace {
+
+// The samples of a field's columns, one array per quantity, so that a run of
+// columns reads them the way vector instructions load.
+struct ColumnSamples {
+    AxisSample lattice[worldSizeY];
+    float offset[worldSizeY];
+    float offsetFromFar[worldSizeY];
+    float fade[worldSizeY];
+};
+
+// How noise becomes a field element: (((l^3 - l) * cubic + l) * range + lo),
+// l being the noise mapped into [0, 1].
+struct Remap {
+    double cubic;
+    double range;
+    double lo;
+};
+
+// Elements [first, end) of one row, all inside the lattice cell whose corner
+// gradients are `cell`. The same operations in the same order as
+// gradientNoise3 and the remap, point by point; what does not change along
+// the run (the x and z terms of each corner's dot product, the x and z fades)
+// is computed once. No step depends on another point, so the compiler may
+// run several points in the lanes of one vector instruction: every lane still
+// performs exactly the IEEE operations of the scalar code.
+void fillCellRun(float* out, const ColumnSamples& columns, int32_t first, int32_t end,
+                 const CellGradients& cell, const AxisSample& row, const AxisSample& depth,
+                 const Remap& remap) {
+    double yFactor[8];
+    double zTerm[8];
+    double xTerm[8];
+    for (int32_t k = 0; k < 8; ++k) {
+        const Gradient& g = *cell.corner[k];
+        const float dx = (k & 0b100) != 0 ? row.offsetFromFar : row.offset;
+        const float dz = (k & 0b001) != 0 ? depth.offsetFromFar : depth.offset;
+        yFactor[k] = g.y;
+        zTerm[k] = static_cast<double>(dz) * g.z;
+        xTerm[k] = static_cast<double>(dx) * g.x;
+    }
+    const double u = row.fade;
+    const double w = depth.fade;
+    for (int32_t j = first; j < end; ++j) {
+        const double fy = columns.offset[j];
+        const double fy1 = columns.offsetFromFar[j];
+        const double v = columns.fade[j];
+        const float g000 = static_cast<float>((fy * yFactor[0] + zTerm[0]) + xTerm[0]);
+        const float g001 = static_cast<float>((fy * yFactor[1] + zTerm[1]) + xTerm[1]);
+        const float g010 = static_cast<float>((fy1 * yFactor[2] + zTerm[2]) + xTerm[2]);
+        const float g011 = static_cast<float>((fy1 * yFactor[3] + zTerm[3]) + xTerm[3]);
+        const float g100 = static_cast<float>((fy * yFactor[4] + zTerm[4]) + xTerm[4]);
+        const float g101 = static_cast<float>((fy * yFactor[5] + zTerm[5]) + xTerm[5]);
+        const float g110 = static_cast<float>((fy1 * yFactor[6] + zTerm[6]) + xTerm[6]);
+        const float g111 = static_cast<float>((fy1 * yFactor[7] + zTerm[7]) + xTerm[7]);
+
+        const float c00 = static_cast<float>((static_cast<double>(g100) - g000) * u + g000);
+        const float c01 = static_cast<float>((static_cast<double>(g101) - g001) * u + g001);
+        const float c10 = static_cast<float>((static_cast<double>(g110) - g010) * u + g010);
+        const float c11 = static_cast<float>((static_cast<double>(g111) - g011) * u + g011);
+
+        const float d0 = static_cast<float>((static_cast<double>(c10) - c00) * v + c00);
+        const float d1 = static_cast<float>((static_cast<double>(c11) - c01) * v + c01);
+
+        const double n = (static_cast<double>(d1) - d0) * w + d0;
+        const double l = (n * noiseRemapScale + 1.0) * 0.5;
+        out[j] = static_cast<float>((((l * l) * l - l) * remap.cubic + l) * remap.range + remap.lo);
+    }
+}
+
+}  // namespace
 
 void fillNoiseField(ScalarField& field, int32_t xWrap, int32_t yWrap, float lo, float hi,
                     float cubic, float xOff, float yOff, float z) {
     const float xStep = static_cast<float>(xWrap * fieldStep);
     const float yStep = static_cast<float>(yWrap * fieldStep);
-    const float range = static_cast<float>(static_cast<double>(hi) - lo);
+    const Remap remap{cubic, static_cast<float>(static_cast<double>(hi) - lo), lo};
     // Each row's and each column's lattice work is done once, not 512 times;
     // every value is the one the single-point path computes.
-    AxisSample columns[worldSizeY];
+    ColumnSamples columns;
     for (int32_t j = 0; j < worldSizeY; ++j) {
-        columns[j] = sampleAxis(static_cast<float>(j * static_cast<double>(yStep) + yOff), yWrap);
+        const AxisSample sample =
+            sampleAxis(static_cast<float>(j * static_cast<double>(yStep) + yOff), yWrap);
+        columns.lattice[j] = sample;
+        columns.offset[j] = sample.offset;
+        columns.offsetFromFar[j] = sample.offsetFromFar;
+        columns.fade[j] = sample.fade;
     }
     // z is never wrapped; callers keep it inside [0, 64].
     const AxisSample depth = sampleAxis(z, 0);
@@ -173,11 +273,19 @@ void fillNoiseField(ScalarField& field, int32_t xWrap, int32_t yWrap, float lo, 
         for (int32_t i = firstRow; i < endRow; ++i) {
             const AxisSample row =
                 sampleAxis(static_cast<float>(i * static_cast<double>(xStep) + xOff), xWrap);
-            for (int32_t j = 0; j < worldSizeY; ++j) {
-                const double n = noiseAt(row, columns[j], depth);
-                const double l = (n * noiseRemapScale + 1.0) * 0.5;
-                field[columnIndex(i, j)] =
-                    static_cast<float>((((l * l) * l - l) * cubic + l) * range + lo);
+            // Neighbouring points of a row mostly share a lattice cell, and
+            // with it the eight corner gradients.
+            float* const out = field + columnIndex(i, 0);
+            int32_t first = 0;
+            for (int32_t j = 1; j <= worldSizeY; ++j) {
+                if (j < worldSizeY &&
+                    columns.lattice[j].corner0 == columns.lattice[first].corner0 &&
+                    columns.lattice[j].corner1 == columns.lattice[first].corner1) {
+                    continue;
+                }
+                const CellGradients cell = cellGradients(row, columns.lattice[first], depth);
+                fillCellRun(out, columns, first, j, cell, row, depth, remap);
+                first = j;
             }
         }
     });

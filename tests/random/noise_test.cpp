@@ -167,6 +167,40 @@ TEST(FillNoiseField, TilesAcrossOnePeriod) {
     }
 }
 
+// The bulk path shares each lattice cell's gradients along a run of points
+// and may work on several points at once; every element must still be the
+// single-point value, bit for bit, at the cell borders above all.
+TEST(FillNoiseField, EveryElementIsTheSinglePointValue) {
+    struct Case {
+        int32_t xWrap, yWrap;
+        float lo, hi, cubic, xOff, yOff, z;
+        const char* what;
+    };
+    const Case cases[] = {
+        {4, 8, 0.0f, 20.0f, 0.0f, 131.7f, 42.3f, 12.9f, "long runs: 64 and 128 points per cell"},
+        {64, 32, -3.5f, 6.25f, 0.6f, 0.9f, 250.1f, 33.3f, "short runs, contrast"},
+        {256, 512, 1.0f, 2.0f, 1.0f, 17.01f, 3.3f, 0.4f, "one to two points per cell"},
+        {0, 16, -1.0f, 1.0f, 0.2f, 3.25f, 0.0f, 63.9f, "x unwrapped"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fillNoiseField(field, c.xWrap, c.yWrap, c.lo, c.hi, c.cubic, c.xOff, c.yOff, c.z);
+        const float xStep = static_cast<float>(c.xWrap / 512.0);
+        const float yStep = static_cast<float>(c.yWrap / 512.0);
+        int32_t mismatches = 0;
+        for (int32_t i = 0; i < worldSizeX; ++i) {
+            const float xc = static_cast<float>(i * static_cast<double>(xStep) + c.xOff);
+            for (int32_t j = 0; j < worldSizeY; ++j) {
+                const float yc = static_cast<float>(j * static_cast<double>(yStep) + c.yOff);
+                const double n = gradientNoise3(xc, yc, c.z, c.xWrap, c.yWrap, 0);
+                mismatches +=
+                    bits(field[columnIndex(i, j)]) != bits(remapped(n, c.lo, c.hi, c.cubic));
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
+}
+
 TEST(FillNoiseField, NoiseZeroMapsToTheMiddle) {
     // Integral offsets and z put every sample of wrap-512 steps on a lattice point.
     fillNoiseField(field, 512, 512, -3.0f, 5.0f, 0.0f, 2.0f, 7.0f, 4.0f);
