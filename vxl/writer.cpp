@@ -98,12 +98,6 @@ uint8_t* encodeRecord(uint8_t* out, uint64_t solidBits, uint64_t exposedBits,
     }
 }
 
-void fillRowMasks(uint64_t* masks, int32_t y) {
-    for (int32_t x = 0; x < worldSizeX; ++x) {
-        masks[x] = fileSolidMask(x, y);
-    }
-}
-
 }  // namespace
 
 uint64_t fileSolidMask(int32_t x, int32_t y) {
@@ -129,36 +123,56 @@ uint64_t exposedMask(uint64_t column, uint64_t west, uint64_t east, uint64_t sou
     return column & ~(solidAbove & solidBelow & west & east & south & north);
 }
 
-size_t encodeRows(uint8_t* out, int32_t firstRow, int32_t endRow) {
-    // Solid masks of three rows at a time: the one being encoded and the two
-    // beside it, each computed once.
-    uint64_t rows[3][worldSizeX];
-    uint64_t* south = rows[0];
-    uint64_t* here = rows[1];
-    uint64_t* north = rows[2];
-    if (firstRow > 0) {
-        fillRowMasks(south, firstRow - 1);
-    } else {
-        std::fill_n(south, worldSizeX, allSolid);
+namespace {
+
+// Rows whose masks one pass gathers, with the row on either side.
+constexpr int32_t rowsPerPass = 32;
+
+// Solid masks of rows firstRow - 1 to endRow into masks[0..], rows beyond the
+// world all solid. File order runs along x, but a column's rows lie next to
+// each other in memory: read column by column, a pass streams through
+// memory instead of jumping 32 KiB at every column. Each column's first
+// colour line, the one its record starts with, is requested on the way.
+void fillPassMasks(uint64_t (*masks)[worldSizeX], int32_t firstRow, int32_t endRow) {
+    const int32_t lowRow = std::max(firstRow - 1, 0);
+    const int32_t highRow = std::min(endRow + 1, worldSizeY);
+    if (lowRow == firstRow) {
+        std::fill_n(masks[0], worldSizeX, allSolid);
     }
-    fillRowMasks(here, firstRow);
+    if (highRow == endRow) {
+        std::fill_n(masks[endRow - firstRow + 1], worldSizeX, allSolid);
+    }
+    for (int32_t x = 0; x < worldSizeX; ++x) {
+        for (int32_t y = lowRow; y < highRow; ++y) {
+            const uint64_t mask = fileSolidMask(x, y);
+            masks[y - firstRow + 1][x] = mask;
+            if (mask != 0) {
+                __builtin_prefetch(color +
+                                   voxelIndex(x, y, worldSizeZ - 1 - std::countr_zero(mask)));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+size_t encodeRows(uint8_t* out, int32_t firstRow, int32_t endRow) {
+    uint64_t masks[rowsPerPass + 2][worldSizeX];
     uint8_t* const start = out;
-    for (int32_t y = firstRow; y < endRow; ++y) {
-        if (y + 1 < worldSizeY) {
-            fillRowMasks(north, y + 1);
-        } else {
-            std::fill_n(north, worldSizeX, allSolid);
+    for (int32_t passFirst = firstRow; passFirst < endRow; passFirst += rowsPerPass) {
+        const int32_t passEnd = std::min(passFirst + rowsPerPass, endRow);
+        fillPassMasks(masks, passFirst, passEnd);
+        for (int32_t y = passFirst; y < passEnd; ++y) {
+            const uint64_t* const south = masks[y - passFirst];
+            const uint64_t* const here = masks[y - passFirst + 1];
+            const uint64_t* const north = masks[y - passFirst + 2];
+            for (int32_t x = 0; x < worldSizeX; ++x) {
+                const uint64_t west = x > 0 ? here[x - 1] : allSolid;
+                const uint64_t east = x + 1 < worldSizeX ? here[x + 1] : allSolid;
+                const uint64_t exposed = exposedMask(here[x], west, east, south[x], north[x]);
+                out = encodeRecord(out, here[x], exposed, color + voxelIndex(x, y, 0));
+            }
         }
-        for (int32_t x = 0; x < worldSizeX; ++x) {
-            const uint64_t west = x > 0 ? here[x - 1] : allSolid;
-            const uint64_t east = x + 1 < worldSizeX ? here[x + 1] : allSolid;
-            const uint64_t exposed = exposedMask(here[x], west, east, south[x], north[x]);
-            out = encodeRecord(out, here[x], exposed, color + voxelIndex(x, y, 0));
-        }
-        uint64_t* const spare = south;
-        south = here;
-        here = north;
-        north = spare;
     }
     return static_cast<size_t>(out - start);
 }
