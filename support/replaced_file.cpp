@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "support/signals_held.h"
 
 namespace {
 
@@ -30,22 +31,15 @@ void removePendingTemporary(int signalNumber) {
     raise(signalNumber);
 }
 
-// Blocks the interrupt signals for the life of the object.
-struct InterruptsHeld {
-    InterruptsHeld() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signalNumber : interruptSignals) {
-            sigaddset(&held, signalNumber);
-        }
-        pthread_sigmask(SIG_BLOCK, &held, &previous);
+// The interrupt signals, held back while the pending name changes.
+sigset_t interruptSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signalNumber : interruptSignals) {
+        sigaddset(&set, signalNumber);
     }
-    ~InterruptsHeld() { pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
-    InterruptsHeld(const InterruptsHeld&) = delete;
-    InterruptsHeld& operator=(const InterruptsHeld&) = delete;
-
-    sigset_t previous;
-};
+    return set;
+}
 
 // Removes the temporary file and forgets it, with no window in which a
 // signal could find it forgotten but present.
@@ -53,7 +47,7 @@ void dropTemporary(ReplacedFile& output) {
     if (output.temporary.empty()) {
         return;
     }
-    const InterruptsHeld held;
+    const SignalsHeld held(interruptSet());
     unlink(output.temporary.c_str());
     temporaryPending = 0;
     output.temporary.clear();
@@ -166,7 +160,7 @@ bool openReplacement(const std::string& target, ReplacedFile& output, int& error
     }
     int descriptor;
     {
-        const InterruptsHeld held;
+        const SignalsHeld held(interruptSet());
         if (temporaryPending != 0) {
             error = EBUSY;
             return false;
@@ -202,7 +196,7 @@ bool commitReplacement(ReplacedFile& output, int& error) {
     }
     output.file = nullptr;
     if (failure == 0 && !output.temporary.empty()) {
-        const InterruptsHeld held;
+        const SignalsHeld held(interruptSet());
         if (std::rename(output.temporary.c_str(), output.target.c_str()) == 0) {
             temporaryPending = 0;
             output.temporary.clear();

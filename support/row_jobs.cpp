@@ -7,10 +7,11 @@
 #include <thread>
 
 #include <pthread.h>
-#include <signal.h>
 #ifdef __linux__
 #include <sched.h>
 #endif
+
+#include "support/signals_held.h"
 
 namespace {
 
@@ -110,28 +111,21 @@ void keepOffCallersCpu([[maybe_unused]] std::thread& helper) {
 // before the helpers: code that blocks one on its own thread for a moment
 // (to change what a handler would see) must not have a helper take it then.
 // Faults stay unblocked, so a helper's own crash is reported as usual.
-struct ProcessSignalsHeld {
-    ProcessSignalsHeld() {
-        sigset_t held;
-        sigfillset(&held);
-        for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS}) {
-            sigdelset(&held, fault);
-        }
-        pthread_sigmask(SIG_BLOCK, &held, &previous);
+sigset_t processSignals() {
+    sigset_t set;
+    sigfillset(&set);
+    for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS}) {
+        sigdelset(&set, fault);
     }
-    ~ProcessSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
-    ProcessSignalsHeld(const ProcessSignalsHeld&) = delete;
-    ProcessSignalsHeld& operator=(const ProcessSignalsHeld&) = delete;
-
-    sigset_t previous;
-};
+    return set;
+}
 
 void startHelpers(int32_t wanted) {
     if (helpersStarted >= wanted) {
         return;
     }
     // A new thread inherits its creator's signal mask.
-    const ProcessSignalsHeld held;
+    const SignalsHeld held(processSignals());
     while (helpersStarted < wanted) {
         try {
             std::thread helper(helperLoop, helpersStarted);
