@@ -63,7 +63,6 @@ constexpr Gradient gradientBasis[12] = {
 
 constexpr int32_t largestWrapMask = 255;
 constexpr double fieldStep = 1.0 / 512.0;  // 512 samples cover one period
-constexpr int32_t rowsPerChunk = 16;
 
 // A wrap of 256 or more reduces like 256; a wrap of 0 gives a mask of all
 // ones, which leaves the coordinate as it is.

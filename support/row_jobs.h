@@ -10,6 +10,10 @@
 // The most threads a job uses, the calling thread included.
 constexpr int32_t maxWorkerCount = 8;
 
+// Rows of x a thread takes at a time in the stages that split a 512-row
+// world: 32 chunks, enough for two threads to finish together.
+constexpr int32_t rowsPerChunk = 16;
+
 // Threads a job uses, the calling thread included: 2 (the machines this is
 // tuned for have two cores), or 1 where the system reports a single core.
 int32_t workerCount();

@@ -24,8 +24,6 @@ constexpr double lowDepthOffset = 0.5;
 constexpr double lowDepthScale = 1.0 / 3.0;
 constexpr Channels lowDepthShift{-14, 10, 96};
 
-constexpr int32_t rowsPerChunk = 16;
-
 double clampUnit(double value) {
     return std::clamp(value, 0.0, 1.0);
 }

@@ -38,9 +38,6 @@ struct ConnectorCanvas {
 
 ConnectorCanvas canvas{};
 
-// Canvas rows one thread paints at a time.
-constexpr int32_t rowsPerChunk = 16;
-
 struct ColumnBox {
     int32_t minX, maxX, minY, maxY;
 };

@@ -13,8 +13,6 @@
 namespace {
 
 constexpr double depthPerDraw = 64.0;
-// Rows of x one thread takes at a time in the stages that split them.
-constexpr int32_t rowsPerChunk = 16;
 constexpr double offsetPerDraw = 256.0;
 
 // One noise layer's lattice wrap (both axes) and the range it is remapped to.
