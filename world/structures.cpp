@@ -69,22 +69,22 @@ uint64_t* canvasColumn(int32_t x, int32_t y) {
            (y - canvas.minY);
 }
 
-// Height z of the columns from x0 to x1 (either order) in row y.
-void markAlongX(int32_t x0, int32_t x1, int32_t y, int32_t z) {
+// Height z of `count` columns from `column` on, `stride` canvas columns apart.
+void markRun(uint64_t* column, ptrdiff_t stride, int32_t count, int32_t z) {
     const uint64_t height = uint64_t{1} << z;
-    uint64_t* column = canvasColumn(std::min(x0, x1), y);
-    for (int32_t n = std::abs(x1 - x0); n >= 0; --n, column += canvas.sizeY) {
+    for (; count > 0; --count, column += stride) {
         *column |= height;
     }
 }
 
+// Height z of the columns from x0 to x1 (either order) in row y.
+void markAlongX(int32_t x0, int32_t x1, int32_t y, int32_t z) {
+    markRun(canvasColumn(std::min(x0, x1), y), canvas.sizeY, std::abs(x1 - x0) + 1, z);
+}
+
 // Height z of the columns from y0 to y1 (either order) in row x.
 void markAlongY(int32_t x, int32_t y0, int32_t y1, int32_t z) {
-    const uint64_t height = uint64_t{1} << z;
-    uint64_t* column = canvasColumn(x, std::min(y0, y1));
-    for (int32_t n = std::abs(y1 - y0); n >= 0; --n, ++column) {
-        *column |= height;
-    }
+    markRun(canvasColumn(x, std::min(y0, y1)), 1, std::abs(y1 - y0) + 1, z);
 }
 
 // Heights z0 to z1 (either order) of column (x, y).
