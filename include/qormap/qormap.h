@@ -1,0 +1,81 @@
+/* qormap: maps for a voxel game, generated in memory from a seed.
+ *
+ * The same options give the same bytes on every machine: the map file that
+ * `qormap -s SEED [-b N -p N -c N -d] -o FILE` writes. Plain C, so that any
+ * language's foreign-function interface can bind it.
+ *
+ * Threads: every function may be called from any thread at any time. Calls
+ * that generate a map share one world and run one at a time (a second caller
+ * waits). A map never depends on what was generated before it in the process.
+ * The library prints nothing and installs no signal handlers; between calls
+ * it keeps a few idle helper threads but not the world's memory. */
+#ifndef QORMAP_QORMAP_H
+#define QORMAP_QORMAP_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32) && defined(QORMAP_SHARED)
+#  ifdef QORMAP_BUILDING
+#    define QORMAP_API __declspec(dllexport)
+#  else
+#    define QORMAP_API __declspec(dllimport)
+#  endif
+#elif defined(__GNUC__)
+#  define QORMAP_API __attribute__((visibility("default")))
+#else
+#  define QORMAP_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Status codes: 0 is success, every failure is negative. */
+#define QORMAP_OK 0
+#define QORMAP_ERROR_ARGUMENT (-1)    /* a null pointer or an empty path */
+#define QORMAP_ERROR_MEMORY (-2)      /* memory ran out; nothing was returned or written */
+#define QORMAP_ERROR_OPEN (-3)        /* the map file could not be created; errno says why */
+#define QORMAP_ERROR_WRITE (-4)       /* writing or closing it failed; errno says why; any
+                                         earlier file at the path is left as it was */
+
+typedef struct qormap_options {
+    int32_t seed;       /* any value; the map for -s SEED */
+    int32_t bumpiness;  /* 0..100, like -b; out of range is clamped as -b clamps */
+    int32_t pillars;    /* 0..65536, like -p; out of range is clamped */
+    int32_t connectors; /* 0..65536, like -c; out of range is clamped */
+    int32_t debug;      /* non-zero: outline the start regions, like -d */
+} qormap_options;
+
+/* The options of a run with only -s SEED: bumpiness 50, 400 pillars,
+ * 300 connectors, no debug outlines. */
+QORMAP_API qormap_options qormap_default_options(int32_t seed);
+
+/* Generates the map into a new buffer: on success *data holds *size bytes,
+ * which the caller releases with qormap_free. On failure *data is null,
+ * *size is 0 and the status says why (QORMAP_ERROR_ARGUMENT, _MEMORY). */
+QORMAP_API int qormap_generate(const qormap_options* options, unsigned char** data,
+                               size_t* size);
+
+/* Releases a buffer from qormap_generate; null is ignored. */
+QORMAP_API void qormap_free(unsigned char* data);
+
+/* Generates the map and writes it to `path` (UTF-8) whole or not at all: a
+ * regular file is written beside the target and moved over it once complete,
+ * so a failure leaves any earlier file as it was and no partial file behind.
+ * A read-only target is refused (QORMAP_ERROR_OPEN, errno EACCES); no folder
+ * is created. On QORMAP_ERROR_OPEN and _WRITE errno holds the system's reason. */
+QORMAP_API int qormap_write(const qormap_options* options, const char* path);
+
+/* A short English text for a status, e.g. "cannot create the map file";
+ * never null, also for codes this library does not return. */
+QORMAP_API const char* qormap_strerror(int status);
+
+/* The library's version, "MAJOR.MINOR.PATCH". */
+QORMAP_API const char* qormap_version(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* QORMAP_QORMAP_H */
