@@ -3,22 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <iterator>
 
 #include "app/decimal.h"
 #include "app/options.h"
-#include "app/pipeline.h"
-#include "app/start_regions.h"
-#include "random/random.h"
 #include "support/growable_array.h"
-#include "vxl/writer.h"
-
-const char* optionValues[256];
 
 namespace {
 
@@ -30,15 +23,23 @@ const char* programName(const char* invocation) {
     return slash != nullptr ? slash + 1 : invocation;
 }
 
-int reportWriteFailure(const char* invocation, const char* path, VxlWriteResult result) {
-    if (result.status == VxlWriteStatus::openFailed) {
+int reportFailure(const char* invocation, const char* path, int status, int error) {
+    const char* name = programName(invocation);
+    switch (status) {
+    case QORMAP_ERROR_OPEN: {
         // The default path rarely exists, so point at the way out.
         const char* hint = path == defaultOutputPath ? " (choose the file with -o)" : "";
-        std::fprintf(stderr, "%s: cannot create map file '%s': %s%s\n", programName(invocation),
-                     path, std::strerror(result.error), hint);
-    } else {
-        std::fprintf(stderr, "%s: cannot write map file '%s': %s\n", programName(invocation), path,
-                     std::strerror(result.error));
+        std::fprintf(stderr, "%s: cannot create map file '%s': %s%s\n", name, path,
+                     std::strerror(error), hint);
+        break;
+    }
+    case QORMAP_ERROR_WRITE:
+        std::fprintf(stderr, "%s: cannot write map file '%s': %s\n", name, path,
+                     std::strerror(error));
+        break;
+    default:
+        std::fprintf(stderr, "%s: out of memory while generating the map\n", name);
+        break;
     }
     return exitFailure;
 }
@@ -59,18 +60,12 @@ std::FILE* consoleFor(const char* outputPath) {
 
 int generateAndWrite(const char* invocation, const CommandLine& commandLine) {
     std::FILE* console = consoleFor(commandLine.outputPath);
-    std::fprintf(console, generatingFormat, commandLine.outputPath, commandLine.seed);
+    std::fprintf(console, generatingFormat, commandLine.outputPath, commandLine.map.seed);
     // Keep this line ahead of any error on stderr when both go to one place.
     std::fflush(console);
-    seedRandom(static_cast<uint32_t>(commandLine.seed));
-    if (!generateMap(optionValues)) {
-        std::fprintf(stderr, "%s: out of memory while placing pillars and connectors\n",
-                     programName(invocation));
-        return exitFailure;
-    }
-    const VxlWriteResult written = writeVxl(commandLine.outputPath);
-    if (written.status != VxlWriteStatus::ok) {
-        return reportWriteFailure(invocation, commandLine.outputPath, written);
+    const int status = qormap_write(&commandLine.map, commandLine.outputPath);
+    if (status != QORMAP_OK) {
+        return reportFailure(invocation, commandLine.outputPath, status, errno);
     }
     std::fputs(finishedLine, console);
     return exitSuccess;
@@ -79,9 +74,8 @@ int generateAndWrite(const char* invocation, const CommandLine& commandLine) {
 }  // namespace
 
 CommandLine readCommandLine(int argumentCount, char** arguments, int32_t clockSeed) {
-    std::fill(std::begin(optionValues), std::end(optionValues), nullptr);
-    debugStartRegions = false;
-    CommandLine commandLine{CommandAction::generate, defaultOutputPath, clockSeed, '\0', nullptr};
+    CommandLine commandLine{CommandAction::generate, defaultOutputPath,
+                            qormap_default_options(clockSeed), '\0', nullptr};
     int32_t count = argumentCount;
     commandLine.options =
         scanOptions(count, arguments, valueLetters, &commandLine.missingValueLetter);
@@ -99,16 +93,24 @@ CommandLine readCommandLine(int argumentCount, char** arguments, int32_t clockSe
             commandLine.action = CommandAction::showUsage;
             return commandLine;
         case 'd':
-            debugStartRegions = true;
+            commandLine.map.debug = 1;
             break;
         case 'o':
             commandLine.outputPath = value;
             break;
         case 's':
-            commandLine.seed = parseDecimal(value);
+            commandLine.map.seed = parseDecimal(value);
             break;
-        default:
-            optionValues[static_cast<unsigned char>(letter)] = value;
+        case 'b':
+            commandLine.map.bumpiness = parseDecimal(value);
+            break;
+        case 'p':
+            commandLine.map.pillars = parseDecimal(value);
+            break;
+        case 'c':
+            commandLine.map.connectors = parseDecimal(value);
+            break;
+        default:  // accepted and ignored
             break;
         }
     }
@@ -116,7 +118,6 @@ CommandLine readCommandLine(int argumentCount, char** arguments, int32_t clockSe
 }
 
 void releaseCommandLine(CommandLine& commandLine) {
-    std::fill(std::begin(optionValues), std::end(optionValues), nullptr);
     commandLine.outputPath = defaultOutputPath;
     arrayFreeAll(commandLine.options);
     commandLine.options = nullptr;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/options.h"
+#include "qormap/qormap.h"
 
 constexpr int exitSuccess = 0;
 constexpr int exitFailure = 1;     // the map file could not be written, or memory ran out
@@ -32,27 +33,24 @@ constexpr char usageFormat[] =
 constexpr char generatingFormat[] = "Generating to '%s' using seed '%d'\n";
 constexpr char finishedLine[] = "Finished\n";
 
-// Value texts of the options met, by letter; null where absent.
-extern const char* optionValues[256];
-
 enum class CommandAction { generate, showUsage, missingValue, outOfMemory };
 
-// What a command line asks for. The output path and `optionValues` point into
-// the option texts, which live until releaseCommandLine.
+// What a command line asks for. The output path points into the option
+// texts, which live until releaseCommandLine.
 struct CommandLine {
     CommandAction action;
     const char* outputPath;
-    int32_t seed;
+    qormap_options map;       // -s, -b, -p, -c and -d as given (the library clamps)
     char missingValueLetter;  // the letter whose value is missing, for missingValue
     OptionList options;
 };
 
-// Scans the words and acts on the options: fills `optionValues`, sets
-// `debugStartRegions`, picks the output path and the seed (`clockSeed` when
-// no -s is given). Prints nothing and generates nothing.
+// Scans the words and acts on the options: picks the output path and the
+// map's options (seed `clockSeed` when no -s is given). Letters it does not
+// know are skipped. Prints nothing and generates nothing.
 CommandLine readCommandLine(int argumentCount, char** arguments, int32_t clockSeed);
 
-// Releases the option texts and clears `optionValues`.
+// Releases the option texts.
 void releaseCommandLine(CommandLine& commandLine);
 
 // Runs the whole program on a command line and returns the exit status.

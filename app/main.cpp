@@ -1,9 +1,8 @@
 #include "app/driver.h"
 #include "support/replaced_file.h"
-#include "world/world.h"
 
 int main(int argc, char** argv) {
+    // The library never touches signals; the command owns its process.
     removeTemporaryFilesOnInterrupt();
-    adviseWorldPages();
     return runProgram(argc, argv);
 }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/pipeline.h"
+#include "api/pipeline.h"
 #include "random/random.h"
 #include "tools/vxltool/map_info.h"
 #include "tools/vxltool/render.h"
@@ -28,10 +28,10 @@ std::vector<uint8_t> defaultMap() {
     if (descriptor < 0) {
         std::abort();
     }
-    const char* values[256] = {};
     clearWorld();
-    seedRandom(1);
-    if (!generateMap(values) || writeVxl(path).status != VxlWriteStatus::ok) {
+    if (!generateMap(deriveParameters(1, defaultBumpinessPercent, defaultPillarCount,
+                                      defaultConnectorCount, false)) ||
+        writeVxl(path).status != VxlWriteStatus::ok) {
         std::abort();
     }
     std::FILE* file = std::fopen(path, "rb");

@@ -11,7 +11,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "app/pipeline.h"
+#include "api/pipeline.h"
 #include "random/random.h"
 #include "support/row_jobs.h"
 #include "vxl/writer.h"
@@ -23,6 +23,7 @@
 namespace {
 
 constexpr uint32_t benchSeed = 1;
+const float benchBumpiness = bumpinessFromPercent(defaultBumpinessPercent);
 
 enum class Stage { baseNoise, shaping, columns, detail, coloring, structures };
 
@@ -36,7 +37,7 @@ void prepareThrough(Stage next) {
     if (next == Stage::shaping) {
         return;
     }
-    shapeTerrain(defaultBumpiness);
+    shapeTerrain(benchBumpiness);
     if (next == Stage::columns) {
         return;
     }
@@ -48,18 +49,13 @@ void prepareThrough(Stage next) {
     if (next == Stage::coloring) {
         return;
     }
-    colorTerrain(1, colorTopHeight(defaultBumpiness));
+    colorTerrain(1, colorTopHeight(benchBumpiness));
 }
 
 // A whole default map, pillars, connectors and outlines included.
 void prepareMap(int32_t pillars, int32_t connectors) {
-    const std::string p = std::to_string(pillars);
-    const std::string c = std::to_string(connectors);
-    const char* values[256] = {};
-    values[static_cast<unsigned char>('p')] = p.c_str();
-    values[static_cast<unsigned char>('c')] = c.c_str();
-    seedRandom(benchSeed);
-    if (!generateMap(values)) {
+    if (!generateMap(deriveParameters(static_cast<int32_t>(benchSeed), defaultBumpinessPercent,
+                                      pillars, connectors, false))) {
         std::abort();
     }
 }
@@ -84,7 +80,7 @@ void baseNoise(benchmark::State& state) {
 void shaping(benchmark::State& state) {
     prepareThrough(Stage::shaping);
     for (auto _ : state) {
-        shapeTerrain(defaultBumpiness);
+        shapeTerrain(benchBumpiness);
     }
 }
 
@@ -110,7 +106,7 @@ void coloring(benchmark::State& state) {
     useThreads(state, 0);
     prepareThrough(Stage::coloring);
     for (auto _ : state) {
-        colorTerrain(1, colorTopHeight(defaultBumpiness));
+        colorTerrain(1, colorTopHeight(benchBumpiness));
     }
 }
 

@@ -1,29 +1,31 @@
-# Compile rules shared by every target. Maps must come out bit-identical on every
-# compiler and CPU, so the floating-point flags live here and not in anyone's habits.
+# Compile rules for everything that compiles the generator's code. Maps must
+# come out bit-identical on every compiler and CPU, so the floating-point
+# flags live in one target that the generator library passes on to whatever
+# links it, and not in anyone's habits.
 
-function(qormap_apply_compile_rules target)
-  if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
-    target_compile_options(${target} PRIVATE
-      -Wall -Wextra -Wpedantic
-      # Fused multiply-adds round once where the arithmetic rounds twice; aarch64
-      # compilers fuse by default, which would change the maps.
-      -ffp-contract=off
-      # Keep the standard IEEE semantics even if a toolchain file adds fast-math.
-      -fno-fast-math)
-    # x87 arithmetic keeps 80-bit intermediates; SSE2 rounds every step to its type.
-    if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|x86_64|AMD64)$")
-      target_compile_options(${target} PRIVATE -msse2 -mfpmath=sse)
-    endif()
-  elseif(MSVC)
-    target_compile_options(${target} PRIVATE /W4 /fp:strict)
-  endif()
+add_library(qormap_rules INTERFACE)
 
-  if(QORMAP_SANITIZE)
-    set(sanitize_flags
-      -fsanitize=address,undefined,float-cast-overflow
-      -fno-sanitize-recover=all
-      -fno-omit-frame-pointer)
-    target_compile_options(${target} PRIVATE ${sanitize_flags})
-    target_link_options(${target} PRIVATE ${sanitize_flags})
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  target_compile_options(qormap_rules INTERFACE
+    -Wall -Wextra -Wpedantic
+    # Fused multiply-adds round once where the arithmetic rounds twice; aarch64
+    # compilers fuse by default, which would change the maps.
+    -ffp-contract=off
+    # Keep the standard IEEE semantics even if a toolchain file adds fast-math.
+    -fno-fast-math)
+  # x87 arithmetic keeps 80-bit intermediates; SSE2 rounds every step to its type.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|x86_64|AMD64)$")
+    target_compile_options(qormap_rules INTERFACE -msse2 -mfpmath=sse)
   endif()
-endfunction()
+elseif(MSVC)
+  target_compile_options(qormap_rules INTERFACE /W4 /fp:strict)
+endif()
+
+if(QORMAP_SANITIZE)
+  set(qormap_sanitize_flags
+    -fsanitize=address,undefined,float-cast-overflow
+    -fno-sanitize-recover=all
+    -fno-omit-frame-pointer)
+  target_compile_options(qormap_rules INTERFACE ${qormap_sanitize_flags})
+  target_link_options(qormap_rules INTERFACE ${qormap_sanitize_flags})
+endif()

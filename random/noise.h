@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "world/world.h"
+#include "support/grid.h"
 
 // The float nearest 0.8333333, which keeps remapped noise inside [0, 1].
 constexpr double noiseRemapScale = 0.833333313465118408203125;

@@ -177,6 +177,35 @@ size_t encodeRows(uint8_t* out, int32_t firstRow, int32_t endRow) {
     return static_cast<size_t>(out - start);
 }
 
+bool encodeVxlBands(const VxlBandSink& sink, int& error) {
+    // Sized for the worst case, but only the pages a band fills are touched.
+    const int32_t workers = workerCount();
+    std::unique_ptr<uint8_t[]> buffers[maxWorkerCount];
+    size_t sizes[maxWorkerCount] = {};
+    for (int32_t w = 0; w < workers; ++w) {
+        buffers[w].reset(new (std::nothrow) uint8_t[bandBytes]);
+        if (!buffers[w]) {
+            error = ENOMEM;
+            return false;
+        }
+    }
+    // Each round encodes one band per thread, then hands them over in order,
+    // so the bytes are the same whatever the number of threads.
+    for (int32_t y = 0; y < worldSizeY; y += rowsPerBand * workers) {
+        const int32_t end = std::min(y + rowsPerBand * workers, worldSizeY);
+        forEachRowChunk(y, end, rowsPerBand, [&](int32_t first, int32_t last) {
+            const int32_t band = (first - y) / rowsPerBand;
+            sizes[band] = encodeRows(buffers[band].get(), first, last);
+        });
+        for (int32_t band = 0; band * rowsPerBand < end - y; ++band) {
+            if (!sink.take(sink.context, buffers[band].get(), sizes[band], error)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 VxlWriteResult writeVxl(const char* path) {
     // Written beside the target and renamed over it once complete, so that a
     // failed or interrupted run never leaves a truncated map where one stood.
@@ -185,32 +214,18 @@ VxlWriteResult writeVxl(const char* path) {
     if (!openReplacement(path, output, error)) {
         return {VxlWriteStatus::openFailed, error};
     }
-    // Sized for the worst case, but only the pages a band fills are touched.
-    const int32_t workers = workerCount();
-    std::unique_ptr<uint8_t[]> buffers[maxWorkerCount];
-    size_t sizes[maxWorkerCount] = {};
-    for (int32_t w = 0; w < workers; ++w) {
-        buffers[w].reset(new (std::nothrow) uint8_t[bandBytes]);
-        if (!buffers[w]) {
-            abandonReplacement(output);
-            return {VxlWriteStatus::writeFailed, ENOMEM};
-        }
-    }
-    // Each round encodes one band per thread, then writes them in order, so
-    // the file is the same whatever the number of threads.
-    for (int32_t y = 0; y < worldSizeY; y += rowsPerBand * workers) {
-        const int32_t end = std::min(y + rowsPerBand * workers, worldSizeY);
-        forEachRowChunk(y, end, rowsPerBand, [&](int32_t first, int32_t last) {
-            const int32_t band = (first - y) / rowsPerBand;
-            sizes[band] = encodeRows(buffers[band].get(), first, last);
-        });
-        for (int32_t band = 0; band * rowsPerBand < end - y; ++band) {
-            if (std::fwrite(buffers[band].get(), 1, sizes[band], output.file) != sizes[band]) {
-                error = errno != 0 ? errno : EIO;
-                abandonReplacement(output);
-                return {VxlWriteStatus::writeFailed, error};
-            }
-        }
+    const VxlBandSink toFile{[](void* file, const uint8_t* bytes, size_t size, int& failure) {
+                                 if (std::fwrite(bytes, 1, size, static_cast<std::FILE*>(file)) !=
+                                     size) {
+                                     failure = errno != 0 ? errno : EIO;
+                                     return false;
+                                 }
+                                 return true;
+                             },
+                             output.file};
+    if (!encodeVxlBands(toFile, error)) {
+        abandonReplacement(output);
+        return {VxlWriteStatus::writeFailed, error};
     }
     if (!commitReplacement(output, error)) {
         return {VxlWriteStatus::writeFailed, error};

@@ -24,6 +24,18 @@ struct VxlWriteResult {
 // (the earlier file then stays as it was).
 VxlWriteResult writeVxl(const char* path);
 
+// Where encoded bytes go: take(context, bytes, size, error) keeps them, or
+// returns false with `error` set (an errno) to stop the encoding.
+struct VxlBandSink {
+    bool (*take)(void* context, const uint8_t* bytes, size_t size, int& error);
+    void* context;
+};
+
+// Encodes the world as generated into a map, handing the bytes to `sink` in
+// file order, a band of rows at a time (on two threads, but always the same
+// bytes). False with `error` set when buffers run out (ENOMEM) or the sink stops.
+bool encodeVxlBands(const VxlBandSink& sink, int& error);
+
 // The largest record one column can have: a span can start at every z, and
 // every voxel can carry a colour.
 constexpr size_t maxRecordBytes = (worldSizeZ + 1) * 4 + worldSizeZ * 4;

@@ -43,3 +43,8 @@ void adviseWorldPages() {
     madvise(&voxelWorld, sizeof voxelWorld, MADV_HUGEPAGE);
 #endif
 }
+
+void releaseWorldPages() {
+    // Private anonymous pages read as zero after this and are faulted in anew.
+    madvise(&voxelWorld, sizeof voxelWorld, MADV_DONTNEED);
+}

@@ -2,18 +2,12 @@
 // column and three real-valued grids, held in static arrays for the whole run.
 #pragma once
 
-#include <cfloat>
 #include <cstddef>
 #include <cstdint>
 
-// Reals must round to their own type at every step, or maps differ between
-// machines; a wider evaluation method (x87) would break that silently.
-static_assert(FLT_EVAL_METHOD == 0, "floating-point evaluation must not use wider intermediates");
+#include "support/grid.h"
 
-constexpr int32_t worldSizeX = 512;
-constexpr int32_t worldSizeY = 512;
 constexpr int32_t worldSizeZ = 64;
-constexpr int32_t columnCount = worldSizeX * worldSizeY;
 constexpr int32_t voxelCount = columnCount * worldSizeZ;
 
 // 0xAARRGGBB; the file stores it least significant byte first (blue, green, red, A).
@@ -21,9 +15,6 @@ using VoxelColor = uint32_t;
 
 // The fourth byte every colour the generator writes carries.
 constexpr VoxelColor opaqueColorBits = 0x80000000u;
-
-// 512 x 512 reals, element [x][y] at index x * 512 + y.
-using ScalarField = float[columnCount];
 
 // The store's arrays, kept together in one static block so that the kernel
 // can back it with 2 MiB pages: first-touching 85 MB in 4 KiB pages costs far
@@ -50,11 +41,6 @@ inline constexpr auto& heightField = voxelWorld.heightField;
 inline constexpr auto& scratchFieldA = voxelWorld.scratchFieldA;
 inline constexpr auto& scratchFieldB = voxelWorld.scratchFieldB;
 
-// Index of column (x, y): x is the major index.
-constexpr int32_t columnIndex(int32_t x, int32_t y) {
-    return x * worldSizeY + y;
-}
-
 // Index of voxel z of column (x, y); a column's voxels are adjacent.
 constexpr int32_t voxelIndex(int32_t x, int32_t y, int32_t z) {
     return columnIndex(x, y) * worldSizeZ + z;
@@ -77,3 +63,8 @@ void clearWorld();
 // kernel declines, the world works as before, only slower to touch first.
 // Call before anything writes to the world.
 void adviseWorldPages();
+
+// Gives the world's memory back to the system; the next use faults it in
+// again. Every stage writes what it later reads, so a map never depends on
+// what the world held before.
+void releaseWorldPages();

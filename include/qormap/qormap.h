@@ -16,15 +16,15 @@
 #include <stdint.h>
 
 #if defined(_WIN32) && defined(QORMAP_SHARED)
-#  ifdef QORMAP_BUILDING
-#    define QORMAP_API __declspec(dllexport)
-#  else
-#    define QORMAP_API __declspec(dllimport)
-#  endif
-#elif defined(__GNUC__)
-#  define QORMAP_API __attribute__((visibility("default")))
+#ifdef QORMAP_BUILDING
+#define QORMAP_API __declspec(dllexport)
 #else
-#  define QORMAP_API
+#define QORMAP_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
+#define QORMAP_API __attribute__((visibility("default")))
+#else
+#define QORMAP_API
 #endif
 
 #ifdef __cplusplus
@@ -33,11 +33,15 @@ extern "C" {
 
 /* Status codes: 0 is success, every failure is negative. */
 #define QORMAP_OK 0
-#define QORMAP_ERROR_ARGUMENT (-1)    /* a null pointer or an empty path */
-#define QORMAP_ERROR_MEMORY (-2)      /* memory ran out; nothing was returned or written */
-#define QORMAP_ERROR_OPEN (-3)        /* the map file could not be created; errno says why */
-#define QORMAP_ERROR_WRITE (-4)       /* writing or closing it failed; errno says why; any
-                                         earlier file at the path is left as it was */
+/* A null pointer or an empty path. */
+#define QORMAP_ERROR_ARGUMENT (-1)
+/* Memory ran out; nothing was returned or written. */
+#define QORMAP_ERROR_MEMORY (-2)
+/* The map file could not be created; errno says why. */
+#define QORMAP_ERROR_OPEN (-3)
+/* Writing or closing the map file failed; errno says why. Any earlier file
+ * at the path is left as it was. */
+#define QORMAP_ERROR_WRITE (-4)
 
 typedef struct qormap_options {
     int32_t seed;       /* any value; the map for -s SEED */
@@ -54,8 +58,7 @@ QORMAP_API qormap_options qormap_default_options(int32_t seed);
 /* Generates the map into a new buffer: on success *data holds *size bytes,
  * which the caller releases with qormap_free. On failure *data is null,
  * *size is 0 and the status says why (QORMAP_ERROR_ARGUMENT, _MEMORY). */
-QORMAP_API int qormap_generate(const qormap_options* options, unsigned char** data,
-                               size_t* size);
+QORMAP_API int qormap_generate(const qormap_options* options, unsigned char** data, size_t* size);
 
 /* Releases a buffer from qormap_generate; null is ignored. */
 QORMAP_API void qormap_free(unsigned char* data);

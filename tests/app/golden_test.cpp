@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/driver.h"
 #include "map_file.h"
+#include "qormap/qormap.h"
 #include "run_process.h"
 
 namespace {
@@ -71,7 +73,35 @@ void PrintTo(const GoldenMap& golden, std::ostream* out) {
     }
 }
 
+// Names a case by its arguments, for test filters.
+std::string caseName(const testing::TestParamInfo<GoldenMap>& info) {
+    std::string name;
+    for (const std::string& word : info.param.words) {
+        for (char ch : word) {
+            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        }
+        name += '_';
+    }
+    return name + std::to_string(info.index);
+}
+
+// The library's options for the words, read as the command reads them.
+qormap_options libraryOptions(const std::vector<std::string>& words) {
+    std::vector<std::string> texts = words;
+    std::vector<char*> arguments{const_cast<char*>("qormap")};
+    for (std::string& text : texts) {
+        arguments.push_back(text.data());
+    }
+    arguments.push_back(nullptr);
+    CommandLine commandLine =
+        readCommandLine(static_cast<int>(arguments.size()) - 1, arguments.data(), 0);
+    const qormap_options options = commandLine.map;
+    releaseCommandLine(commandLine);
+    return options;
+}
+
 class GoldenFile : public Golden, public testing::WithParamInterface<GoldenMap> {};
+class GoldenInMemory : public testing::TestWithParam<GoldenMap> {};
 
 // A table that failed to load would otherwise just run no cases.
 TEST(GoldenTable, HoldsEveryRecordedMap) {
@@ -91,18 +121,22 @@ TEST_P(GoldenFile, MatchesRecordedHash) {
     EXPECT_EQ(sha256Hex(file), golden.sha256);
 }
 
-INSTANTIATE_TEST_SUITE_P(Maps, GoldenFile, testing::ValuesIn(goldenMaps),
-                         [](const testing::TestParamInfo<GoldenMap>& info) {
-                             std::string name;
-                             for (const std::string& word : info.param.words) {
-                                 for (char ch : word) {
-                                     name +=
-                                         std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                                 }
-                                 name += '_';
-                             }
-                             return name + std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(Maps, GoldenFile, testing::ValuesIn(goldenMaps), caseName);
+
+// In one process, one map after another: none may depend on the one before.
+TEST_P(GoldenInMemory, MatchesRecordedHash) {
+    const GoldenMap& golden = GetParam();
+    const qormap_options options = libraryOptions(golden.words);
+    unsigned char* data = nullptr;
+    size_t size = 0;
+    ASSERT_EQ(qormap_generate(&options, &data, &size), QORMAP_OK);
+    const std::string file(reinterpret_cast<const char*>(data), size);
+    qormap_free(data);
+    EXPECT_EQ(file.size(), golden.size);
+    EXPECT_EQ(sha256Hex(file), golden.sha256);
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, GoldenInMemory, testing::ValuesIn(goldenMaps), caseName);
 
 TEST_F(Golden, EveryColumnShowsItsTopColour) {
     const std::string file = writeMap({"-s", "1"});

@@ -11,7 +11,6 @@
 
 #include "app/driver.h"
 #include "app/options.h"
-#include "app/start_regions.h"
 #include "support/growable_array.h"
 
 namespace {
@@ -37,6 +36,15 @@ std::vector<char*> argumentVector(std::vector<std::string>& words) {
 bool isEntryOf(OptionList options, const char* value, char letter) {
     for (char** entry = options; *entry != nullptr; ++entry) {
         if ((*entry)[0] == letter && *entry + 1 == value) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool hasLetter(OptionList options, char letter) {
+    for (char** entry = options; *entry != nullptr; ++entry) {
+        if ((*entry)[0] == letter) {
             return true;
         }
     }
@@ -93,19 +101,20 @@ void checkDriver(std::vector<std::string>& words) {
         require(commandLine.options != nullptr);
         require(commandLine.outputPath == defaultOutputPath ||
                 isEntryOf(commandLine.options, commandLine.outputPath, 'o'));
-        for (int letter = 0; letter < 256; ++letter) {
-            require(
-                optionValues[letter] == nullptr ||
-                isEntryOf(commandLine.options, optionValues[letter], static_cast<char>(letter)));
+        // A setting differs from a plain run's only where its option was given.
+        {
+            const qormap_options plain = qormap_default_options(clockSeed);
+            const qormap_options& got = commandLine.map;
+            require(got.seed == plain.seed || hasLetter(commandLine.options, 's'));
+            require(got.bumpiness == plain.bumpiness || hasLetter(commandLine.options, 'b'));
+            require(got.pillars == plain.pillars || hasLetter(commandLine.options, 'p'));
+            require(got.connectors == plain.connectors || hasLetter(commandLine.options, 'c'));
+            require(got.debug == plain.debug || hasLetter(commandLine.options, 'd'));
         }
-        // The driver acts on these itself.
-        require(optionValues[static_cast<unsigned char>('o')] == nullptr &&
-                optionValues[static_cast<unsigned char>('s')] == nullptr);
         break;
     }
     releaseCommandLine(commandLine);
     require(commandLine.options == nullptr);
-    debugStartRegions = false;
 }
 
 }  // namespace

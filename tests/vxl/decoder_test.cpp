@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/pipeline.h"
-#include "app/start_regions.h"
+#include "api/pipeline.h"
 #include "map_file.h"
 #include "random/random.h"
 #include "run_process.h"
@@ -311,26 +310,19 @@ TEST_F(Decoder, RandomWorldsComeBackExactly) {
 TEST_F(Decoder, GeneratedMapsComeBackExactly) {
     struct Run {
         uint32_t seed;
-        const char *b, *p, *c;
+        int32_t b, p, c;
         bool debug;
     };
     const Run runs[] = {
-        {1, nullptr, nullptr, nullptr, false},
-        {7, "0", nullptr, nullptr, true},
-        {static_cast<uint32_t>(-5), "100", "2000", "3000", false},
+        {1, defaultBumpinessPercent, defaultPillarCount, defaultConnectorCount, false},
+        {7, 0, defaultPillarCount, defaultConnectorCount, true},
+        {static_cast<uint32_t>(-5), 100, 2000, 3000, false},
     };
     for (const Run& run : runs) {
         SCOPED_TRACE(testing::Message() << "seed " << static_cast<int32_t>(run.seed));
-        const char* values[256] = {};
-        values[static_cast<unsigned char>('b')] = run.b;
-        values[static_cast<unsigned char>('p')] = run.p;
-        values[static_cast<unsigned char>('c')] = run.c;
         clearWorld();
-        seedRandom(run.seed);
-        debugStartRegions = run.debug;
-        const bool generated = generateMap(values);
-        debugStartRegions = false;
-        ASSERT_TRUE(generated);
+        ASSERT_TRUE(generateMap(
+            deriveParameters(static_cast<int32_t>(run.seed), run.b, run.p, run.c, run.debug)));
         const Bytes file = writeWorldBytes(folder);
         expectFileHoldsWorld(file);
 

@@ -1,8 +1,6 @@
-#include "app/start_regions.h"
+#include "world/start_regions.h"
 
 #include <algorithm>
-
-bool debugStartRegions = false;
 
 namespace {
 
@@ -25,9 +23,6 @@ constexpr OutlineSegment startRegionOutlines[] = {
 }  // namespace
 
 void drawStartRegions() {
-    if (!debugStartRegions) {
-        return;
-    }
     for (const OutlineSegment& segment : startRegionOutlines) {
         for (int32_t x = segment.x0; x <= segment.x1; ++x) {
             for (int32_t y = segment.y0; y <= segment.y1; ++y) {

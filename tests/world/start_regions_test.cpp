@@ -1,4 +1,4 @@
-#include "app/start_regions.h"
+#include "world/start_regions.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +18,9 @@ VoxelColor uniformColumnColor(int32_t x, int32_t y) {
 class StartRegions : public testing::Test {
 protected:
     void SetUp() override { clearWorld(); }
-    void TearDown() override { debugStartRegions = false; }
 };
 
 }  // namespace
-
-TEST_F(StartRegions, NothingWithoutTheFlag) {
-    debugStartRegions = false;
-    drawStartRegions();
-    EXPECT_EQ(uniformColumnColor(16, 128), 0u);
-    EXPECT_EQ(uniformColumnColor(384, 384), 0u);
-}
 
 TEST_F(StartRegions, CornersFollowTheOutlineRules) {
     struct Case {
@@ -50,7 +42,6 @@ TEST_F(StartRegions, CornersFollowTheOutlineRules) {
         {385, 129, 0},
         {256, 128, 0},
     };
-    debugStartRegions = true;
     drawStartRegions();
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << '(' << c.x << ", " << c.y << ')');
@@ -59,7 +50,6 @@ TEST_F(StartRegions, CornersFollowTheOutlineRules) {
 }
 
 TEST_F(StartRegions, PaintsExactlyTheOutlineColumns) {
-    debugStartRegions = true;
     drawStartRegions();
     int32_t blue = 0, green = 0, other = 0;
     for (int32_t x = 0; x < worldSizeX; ++x) {
@@ -80,7 +70,6 @@ TEST_F(StartRegions, OnlyColoursChange) {
     fillColumnSpan(200, 128, 0, 9, ground);
     fillColumnSpan(384, 200, 0, 57, ground);
     columnHeight[columnIndex(200, 128)] = 9;
-    debugStartRegions = true;
     drawStartRegions();
 
     for (int32_t z = 0; z < worldSizeZ; ++z) {

@@ -1,4 +1,4 @@
-#include "app/pipeline.h"
+#include "api/pipeline.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,10 @@
 #include <iterator>
 #include <string>
 
-#include "app/start_regions.h"
+#include "app/decimal.h"
 #include "random/random.h"
 #include "support/growable_array.h"
+#include "world/start_regions.h"
 #include "world/structures.h"
 #include "world/terrain.h"
 #include "world/world.h"
@@ -23,12 +24,14 @@ struct Given {
     const char* c;
 };
 
-GenerationParameters derive(Given given) {
-    const char* values[256] = {};
-    values[static_cast<unsigned char>('b')] = given.b;
-    values[static_cast<unsigned char>('p')] = given.p;
-    values[static_cast<unsigned char>('c')] = given.c;
-    return deriveParameters(values);
+// What the command line makes of -b, -p and -c texts; null means not given.
+GenerationParameters derive(Given given, uint32_t seed = 0, bool startRegions = false) {
+    const auto valueOr = [](const char* text, int32_t fallback) {
+        return text != nullptr ? parseDecimal(text) : fallback;
+    };
+    return deriveParameters(static_cast<int32_t>(seed), valueOr(given.b, defaultBumpinessPercent),
+                            valueOr(given.p, defaultPillarCount),
+                            valueOr(given.c, defaultConnectorCount), startRegions);
 }
 
 struct Checkpoint {
@@ -145,19 +148,19 @@ TEST(GenerateMap, StagesMatchTheirCheckpoints) {
     };
     for (const Run& run : runs) {
         SCOPED_TRACE(testing::Message() << "seed " << run.seed);
-        const GenerationParameters parameters = derive(run.given);
+        const GenerationParameters parameters = derive(run.given, run.seed, run.debug);
         clearWorld();
         clearPillars();
-        seedRandom(run.seed);
+        seedRandom(parameters.seed);
         generateTerrain(parameters.bumpiness);
         expectCheckpoint("terrain", run.terrain);
         ASSERT_TRUE(placePillars(parameters.pillarCount));
         expectCheckpoint("pillars", run.pillars);
         ASSERT_TRUE(placeConnectors(parameters.connectorCount));
         expectCheckpoint("connectors", run.connectors);
-        debugStartRegions = run.debug;
-        drawStartRegions();
-        debugStartRegions = false;
+        if (parameters.startRegions) {
+            drawStartRegions();
+        }
         expectCheckpoint("start regions", run.outlines);
     }
     clearPillars();
@@ -165,12 +168,10 @@ TEST(GenerateMap, StagesMatchTheirCheckpoints) {
 
 TEST(GenerateMap, RunsAgainFromAnEmptyPillarList) {
     // A second map in the same process must not inherit the first one's pillars.
-    const char* values[256] = {};
     for (int32_t run = 0; run < 2; ++run) {
         SCOPED_TRACE(testing::Message() << "run " << run);
         clearWorld();
-        seedRandom(1);
-        ASSERT_TRUE(generateMap(values));
+        ASSERT_TRUE(generateMap(derive({nullptr, nullptr, nullptr}, 1)));
         expectCheckpoint("whole map", {8111525, 1664533409u, 1880969381u, 402});
     }
     clearPillars();
