@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix and builds the C example against it
+# as an outside project would: through find_package (shared and static) and
+# through pkg-config. Each program must write the seed-1 map.
+# Usage: outside_program_test.sh BUILD_DIR SOURCE_DIR C_COMPILER
+set -euo pipefail
+build=$1 source=$2 cc=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# SHA-256 of the seed-1 map, from the golden table.
+expected=$(awk '$3 == "-s" && $4 == "1" && NF == 4 {print $1}' "$source/tests/app/golden_maps.txt")
+
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
+
+check() {
+  local name=$1 program=$2
+  "$program" 1 "$work/$name.vxl" >/dev/null
+  local got
+  got=$(sha256sum "$work/$name.vxl" | cut -d' ' -f1)
+  if [ "$got" != "$expected" ]; then
+    echo "$name: map $got, expected $expected" >&2
+    exit 1
+  fi
+  echo "$name: ok"
+}
+
+for mode in shared static; do
+  static=$([ $mode = static ] && echo ON || echo OFF)
+  cmake -S "$source/examples/c" -B "$work/find-$mode" -DCMAKE_PREFIX_PATH="$work/prefix" \
+    -DCMAKE_C_COMPILER="$cc" -DUSE_STATIC=$static >/dev/null
+  cmake --build "$work/find-$mode" >/dev/null
+  check "find_package-$mode" "$work/find-$mode/generate_map"
+done
+
+pcdir=$(dirname "$(find "$work/prefix" -name qormap.pc)")
+flags=$(PKG_CONFIG_PATH="$pcdir" pkg-config --cflags --libs qormap)
+# shellcheck disable=SC2086 # the flags are words
+"$cc" -o "$work/pkg-config" "$source/examples/c/generate_map.c" $flags
+LD_LIBRARY_PATH=$(PKG_CONFIG_PATH="$pcdir" pkg-config --variable=libdir qormap) \
+  check pkg-config "$work/pkg-config"
