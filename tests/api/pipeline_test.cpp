@@ -10,11 +10,11 @@
 #include "app/decimal.h"
 #include "random/random.h"
 #include "support/growable_array.h"
+#include "tests/support/world_census.h"
 #include "world/start_regions.h"
 #include "world/structures.h"
 #include "world/terrain.h"
 #include "world/world.h"
-#include "world_census.h"
 
 namespace {
 

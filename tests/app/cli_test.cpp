@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "map_file.h"
-#include "run_process.h"
+#include "tests/support/map_file.h"
+#include "tests/support/run_process.h"
 
 namespace {
 

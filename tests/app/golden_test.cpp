@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "app/driver.h"
-#include "map_file.h"
 #include "qormap/qormap.h"
-#include "run_process.h"
+#include "tests/support/map_file.h"
+#include "tests/support/run_process.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "run_process.h"
+#include "tests/support/run_process.h"
 
 namespace {
 

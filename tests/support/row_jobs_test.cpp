@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "worker_count.h"
+#include "tests/support/worker_count.h"
 
 namespace {
 

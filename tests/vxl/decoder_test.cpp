@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "api/pipeline.h"
-#include "map_file.h"
 #include "random/random.h"
-#include "run_process.h"
+#include "tests/support/map_file.h"
+#include "tests/support/run_process.h"
+#include "tests/support/world_file_fixture.h"
 #include "vxl/writer.h"
 #include "world/structures.h"
 #include "world/world.h"
-#include "world_file_test.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include "random/random.h"
 #include "support/growable_array.h"
 #include "support/row_jobs.h"
-#include "worker_count.h"
+#include "tests/support/worker_count.h"
+#include "tests/support/world_census.h"
 #include "world/world.h"
-#include "world_census.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "random/random.h"
+#include "tests/support/world_census.h"
 #include "world/world.h"
-#include "world_census.h"
 
 namespace {
 

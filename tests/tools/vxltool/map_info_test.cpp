@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "map_file.h"
-#include "run_process.h"
+#include "tests/support/map_file.h"
+#include "tests/support/run_process.h"
+#include "tests/support/world_file_fixture.h"
 #include "world/world.h"
-#include "world_file_test.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "run_process.h"
+#include "tests/support/run_process.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "map_file.h"
+#include "tests/support/map_file.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 
 #include <cstdio>
 
-#include "run_process.h"
+#include "tests/support/run_process.h"
 #include "vxl/writer.h"
 
 std::vector<size_t> recordOffsets(std::span<const uint8_t> file) {

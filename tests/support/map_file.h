@@ -17,8 +17,8 @@ std::span<const uint8_t> asBytes(const std::string& text);
 // SHA-256 of `bytes` as 64 lowercase hex digits.
 std::string sha256Hex(const std::string& bytes);
 
-// Writes the world with writeVxl to a file in `folder` (flipping the world, as
-// any write does) and returns the file's bytes.
+// Writes the world with writeVxl to a file in `folder` and returns the file's
+// bytes; the world stays as it was.
 std::vector<uint8_t> writeWorldBytes(const std::string& folder);
 
 // Appends `word` as four bytes, least significant first.

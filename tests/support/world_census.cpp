@@ -1,4 +1,4 @@
-#include "world_census.h"
+#include "tests/support/world_census.h"
 
 #include <algorithm>
 
