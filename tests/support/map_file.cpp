@@ -48,17 +48,3 @@ std::vector<uint8_t> writeWorldBytes(const std::string& folder) {
     const std::string text = readAll(path);
     return std::vector<uint8_t>(text.begin(), text.end());
 }
-
-void appendWord(std::vector<uint8_t>& bytes, uint32_t word) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        bytes.push_back(static_cast<uint8_t>(word >> shift));
-    }
-}
-
-std::vector<int32_t> zRange(int32_t first, int32_t last) {
-    std::vector<int32_t> zs;
-    for (int32_t z = first; z <= last; ++z) {
-        zs.push_back(z);
-    }
-    return zs;
-}

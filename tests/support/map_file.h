@@ -20,9 +20,3 @@ std::string sha256Hex(const std::string& bytes);
 // Writes the world with writeVxl to a file in `folder` and returns the file's
 // bytes; the world stays as it was.
 std::vector<uint8_t> writeWorldBytes(const std::string& folder);
-
-// Appends `word` as four bytes, least significant first.
-void appendWord(std::vector<uint8_t>& bytes, uint32_t word);
-
-// first, first + 1, ..., last.
-std::vector<int32_t> zRange(int32_t first, int32_t last);

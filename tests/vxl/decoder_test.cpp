@@ -8,7 +8,9 @@
 
 #include "api/pipeline.h"
 #include "random/random.h"
+#include "tests/support/column_records.h"
 #include "tests/support/map_file.h"
+#include "tests/support/random_world.h"
 #include "tests/support/run_process.h"
 #include "tests/support/world_file_fixture.h"
 #include "vxl/writer.h"
@@ -17,20 +19,7 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 constexpr size_t smallColumnSize = 8;
-
-// A span header followed by one colour per entry of `colorZ`, each telling the
-// z it belongs to: 0x80000000 + z.
-Bytes span(uint8_t length, uint8_t topStart, uint8_t topEnd, uint8_t airStart,
-           const std::vector<int32_t>& colorZ = {}) {
-    Bytes bytes = {length, topStart, topEnd, airStart};
-    for (int32_t z : colorZ) {
-        appendWord(bytes, opaqueColorBits | static_cast<uint32_t>(z));
-    }
-    return bytes;
-}
 
 Bytes join(std::initializer_list<Bytes> parts) {
     Bytes bytes;
@@ -41,7 +30,7 @@ Bytes join(std::initializer_list<Bytes> parts) {
 }
 
 // The smallest sound column: air down to z = 62, one exposed voxel at the bottom.
-const Bytes smallColumn = span(0, 63, 63, 0, {63});
+const Bytes smallColumn = spanBytes({{0, 63, 63, 0, {63}}});
 
 // A whole file of small columns with `record` in place of column `at`
 // (nothing after it when `last` is set).
@@ -65,14 +54,6 @@ VxlColumn decodeOne(const Bytes& record) {
     EXPECT_TRUE(decodeVxlColumn(cursor, column, error)) << describeVxlError(error);
     EXPECT_EQ(cursor.offset, record.size());
     return column;
-}
-
-uint64_t zBits(int32_t first, int32_t last) {
-    uint64_t bits = 0;
-    for (int32_t z = first; z <= last; ++z) {
-        bits |= uint64_t{1} << z;
-    }
-    return bits;
 }
 
 // Compares every column of `file` with the world it was written from, turned
@@ -115,28 +96,20 @@ TEST_F(Decoder, ReadsTheWorkedColumns) {
         uint64_t solidMask, colorMask;
         int32_t spans;
     };
-    const Case cases[] = {
-        // the writer's worked examples, top to bottom
-        {"one exposed voxel over hidden ones", span(0, 10, 10, 0, {10}), zBits(10, 63),
-         zBits(10, 10), 1},
-        {"a bottom colour, air, a second span",
-         join({span(3, 10, 10, 0, {10, 14}), span(0, 20, 20, 15, {20})}),
-         zBits(10, 14) | zBits(20, 63), zBits(10, 10) | zBits(14, 14) | zBits(20, 20), 2},
-        {"an exposed run reaching the bottom",
-         join({span(2, 10, 10, 0, {10}), span(0, 30, 63, 30, zRange(30, 63))}), zBits(10, 63),
-         zBits(10, 10) | zBits(30, 63), 2},
-        {"air between two spans", join({span(2, 10, 10, 0, {10}), span(0, 20, 20, 11, {20})}),
-         zBits(10, 10) | zBits(20, 63), zBits(10, 10) | zBits(20, 20), 2},
-        {"bottom colours, then an empty top run",
-         join({span(8, 10, 10, 0, {10, 30, 31, 32, 33, 34, 35}), span(0, 36, 35, 36)}),
-         zBits(10, 63), zBits(10, 10) | zBits(30, 35), 2},
-        // shapes only hand-built worlds have
-        {"a hidden voxel at z = 0 (top end -1 held as 255)", span(0, 0, 255, 0), zBits(0, 63), 0,
-         1},
-        {"all air", span(0, 64, 63, 0), 0, 0, 1},
-        {"air at the bottom", join({span(2, 10, 10, 0, {10}), span(0, 64, 63, 11)}), zBits(10, 10),
+    std::vector<Case> cases;
+    for (const WorkedColumn& worked : workedColumns()) {
+        cases.push_back({worked.name, spanBytes(worked.spans), worked.solid, worked.exposed,
+                         static_cast<int32_t>(worked.spans.size())});
+    }
+    // shapes only hand-built worlds have
+    const Case handBuilt[] = {
+        {"a hidden voxel at z = 0 (top end -1 held as 255)", spanBytes({{0, 0, 255, 0, {}}}),
+         zBits(0, 63), 0, 1},
+        {"all air", spanBytes({{0, 64, 63, 0, {}}}), 0, 0, 1},
+        {"air at the bottom", spanBytes({{2, 10, 10, 0, {10}}, {0, 64, 63, 11, {}}}), zBits(10, 10),
          zBits(10, 10), 2},
     };
+    cases.insert(cases.end(), std::begin(handBuilt), std::end(handBuilt));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const VxlColumn column = decodeOne(c.record);
@@ -144,7 +117,7 @@ TEST_F(Decoder, ReadsTheWorkedColumns) {
         EXPECT_EQ(column.colorMask, c.colorMask);
         EXPECT_EQ(column.spanCount, c.spans);
         for (int32_t z = 0; z < worldSizeZ; ++z) {
-            const VoxelColor expected = (c.colorMask >> z) & 1 ? opaqueColorBits | z : 0;
+            const VoxelColor expected = (c.colorMask >> z) & 1 ? colorForZ(z) : 0;
             EXPECT_EQ(column.colors[z], expected) << "z = " << z;
         }
     }
@@ -161,10 +134,11 @@ TEST(DecoderFaults, NameTheByteTheColumnAndTheReason) {
         const char* message;
     };
     const Case cases[] = {
-        {"a header cut short", fileWith(at, join({span(2, 10, 10, 0, {10}), {0, 20}}), true),
+        {"a header cut short",
+         fileWith(at, join({spanBytes({{2, 10, 10, 0, {10}}}), {0, 20}}), true),
          VxlFault::truncatedHeader,
          "byte 4112, column (1, 1): the file ends inside a span header (2 of 4 bytes)"},
-        {"last span's colours cut short", fileWith(at, span(0, 10, 12, 0, {10, 11}), true),
+        {"last span's colours cut short", fileWith(at, spanBytes({{0, 10, 12, 0, {10, 11}}}), true),
          VxlFault::truncatedColors,
          "byte 4104, column (1, 1): the file ends inside the column's last span (12 of 16 "
          "bytes)"},
@@ -173,43 +147,45 @@ TEST(DecoderFaults, NameTheByteTheColumnAndTheReason) {
         {"bytes after the last column", fileWith(lastColumn, join({smallColumn, {1, 2, 3}})),
          VxlFault::trailingBytes,
          "byte 2097152, column (511, 511): 3 bytes follow the last column"},
-        {"top start past the bottom", fileWith(at, span(0, 65, 63, 0)),
+        {"top start past the bottom", fileWith(at, spanBytes({{0, 65, 63, 0, {}}})),
          VxlFault::topStartOutOfRange,
          "byte 4105, column (1, 1): top start 65 is out of range (0 to 64)"},
-        {"top end past the bottom", fileWith(at, span(0, 10, 64, 0)), VxlFault::topEndOutOfRange,
-         "byte 4106, column (1, 1): top end 64 is out of range (0 to 63)"},
-        {"top end 255 below a top start other than 0", fileWith(at, span(0, 5, 255, 0)),
+        {"top end past the bottom", fileWith(at, spanBytes({{0, 10, 64, 0, {}}})),
          VxlFault::topEndOutOfRange,
+         "byte 4106, column (1, 1): top end 64 is out of range (0 to 63)"},
+        {"top end 255 below a top start other than 0",
+         fileWith(at, spanBytes({{0, 5, 255, 0, {}}})), VxlFault::topEndOutOfRange,
          "byte 4106, column (1, 1): top end 255 is out of range (0 to 63)"},
         {"air start past the bottom",
-         fileWith(at, join({span(2, 10, 10, 0, {10}), span(0, 64, 63, 65)})),
+         fileWith(at, spanBytes({{2, 10, 10, 0, {10}}, {0, 64, 63, 65, {}}})),
          VxlFault::airStartOutOfRange,
          "byte 4115, column (1, 1): air start 65 is out of range (0 to 64)"},
-        {"first span not at the top", fileWith(at, span(0, 10, 10, 3, {10})),
+        {"first span not at the top", fileWith(at, spanBytes({{0, 10, 10, 3, {10}}})),
          VxlFault::firstAirStartNotZero,
          "byte 4107, column (1, 1): the column's first span has air start 3, not 0"},
         {"a span over the previous one's bottom colour",
-         fileWith(at, join({span(3, 10, 10, 0, {10, 11}), span(0, 11, 11, 11, {11})})),
+         fileWith(at, spanBytes({{3, 10, 10, 0, {10, 11}}, {0, 11, 11, 11, {11}}})),
          VxlFault::airStartOverlaps,
          "byte 4119, column (1, 1): air start 11 lies inside the previous span (it must be 12 "
          "or more)"},
         {"a span that covers no voxel",
-         fileWith(at, join({span(1, 0, 255, 0), span(0, 0, 255, 0)})), VxlFault::airStartOverlaps,
+         fileWith(at, spanBytes({{1, 0, 255, 0, {}}, {0, 0, 255, 0, {}}})),
+         VxlFault::airStartOverlaps,
          "byte 4111, column (1, 1): air start 0 lies inside the previous span (it must be 1 or "
          "more)"},
         {"air start below top start",
-         fileWith(at, join({span(2, 10, 10, 0, {10}), span(0, 20, 20, 21, {20})})),
+         fileWith(at, spanBytes({{2, 10, 10, 0, {10}}, {0, 20, 20, 21, {20}}})),
          VxlFault::airStartBelowTop,
          "byte 4115, column (1, 1): air start 21 lies below top start 20"},
-        {"top end two above top start", fileWith(at, span(0, 10, 8, 0)),
+        {"top end two above top start", fileWith(at, spanBytes({{0, 10, 8, 0, {}}})),
          VxlFault::topEndBeforeStart,
          "byte 4106, column (1, 1): top end 8 lies above top start 10 by more than one"},
-        {"length inside the top colours", fileWith(at, span(2, 10, 12, 0, {10, 11, 12})),
+        {"length inside the top colours", fileWith(at, spanBytes({{2, 10, 12, 0, {10, 11, 12}}})),
          VxlFault::lengthTooShort,
          "byte 4104, column (1, 1): span length 2 ends inside its own top colours (at least 4 "
          "needed)"},
-        {"length past the end of the file", fileWith(lastColumn, span(9, 10, 10, 0, {10}), true),
-         VxlFault::lengthPastEnd,
+        {"length past the end of the file",
+         fileWith(lastColumn, spanBytes({{9, 10, 10, 0, {10}}}), true), VxlFault::lengthPastEnd,
          "byte 2097144, column (511, 511): span length 9 points past the end of the file (2 units "
          "left)"},
     };
@@ -238,7 +214,7 @@ TEST(DecoderFaults, MissingColumnsNameTheFirstOneAbsent) {
 }
 
 TEST(DecoderFaults, ACursorStaysPutOnAFault) {
-    const Bytes record = join({span(2, 10, 10, 0, {10}), span(0, 20, 20, 21, {20})});
+    const Bytes record = spanBytes({{2, 10, 10, 0, {10}}, {0, 20, 20, 21, {20}}});
     VxlCursor cursor = startVxl(record.data(), record.size());
     VxlColumn column;
     VxlDecodeError error{};
@@ -261,49 +237,20 @@ TEST_F(Decoder, HandBuiltWorldsComeBackExactly) {
 }
 
 TEST_F(Decoder, WorkedExampleWorldsComeBackExactly) {
-    // The writer's five worked columns, each in the middle of a 3 x 3 patch of
-    // ground from file z = 10 down, with the carves that expose it.
-    struct Carve {
-        int32_t dx, dy, fileZ0, fileZ1;
-    };
-    const std::vector<Carve> examples[] = {
-        {}, {{0, 0, 15, 19}}, {{1, 0, 30, 63}}, {{0, 0, 11, 19}}, {{1, 0, 30, 35}},
-    };
-    const auto generationZ = [](int32_t fileZ) { return worldSizeZ - 1 - fileZ; };
+    // The writer's worked columns side by side, built in file orientation and
+    // turned over to be written.
     int32_t x = 100;
-    for (const std::vector<Carve>& carves : examples) {
-        for (int32_t z = generationZ(63); z <= generationZ(10); ++z) {
-            // A colour of its own for every z, so that a colour stored one voxel off shows.
-            fillBox(x - 1, x + 1, 199, 201, z, z, opaqueColorBits | static_cast<uint32_t>(z));
-        }
-        for (const Carve& carve : carves) {
-            fillColumnSpan(x + carve.dx, 200 + carve.dy, generationZ(carve.fileZ1),
-                           generationZ(carve.fileZ0), 0);
-        }
+    for (const WorkedColumn& worked : workedColumns()) {
+        placeWorkedColumn(x, 200, worked);
         x += 10;
     }
+    flipWorld();
     expectFileHoldsWorld(writeWorldBytes(folder));
 }
 
 TEST_F(Decoder, RandomWorldsComeBackExactly) {
     // Every pattern of neighbours, at every density, in every corner.
-    uint32_t state = 2463534242u;
-    const auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    };
-    for (int32_t x = 0; x < worldSizeX; ++x) {
-        for (int32_t y = 0; y < worldSizeY; ++y) {
-            const uint32_t density = (static_cast<uint32_t>(x / 64 + y / 64) % 8) * 32;
-            for (int32_t z = 0; z < worldSizeZ; ++z) {
-                if ((next() & 0xFF) < density) {
-                    fillColumnSpan(x, y, z, z, opaqueColorBits | (next() & 0xFFFFFF));
-                }
-            }
-        }
-    }
+    fillRandomWorld(randomWorldSeeds[0]);
     expectFileHoldsWorld(writeWorldBytes(folder));
 }
 
@@ -337,7 +284,7 @@ TEST_F(Decoder, GeneratedMapsComeBackExactly) {
 }
 
 TEST(DecoderCheck, CountsTheSpansOfASoundFile) {
-    const Bytes file = fileWith(513, join({span(2, 10, 10, 0, {10}), span(0, 20, 20, 11, {20})}));
+    const Bytes file = fileWith(513, spanBytes({{2, 10, 10, 0, {10}}, {0, 20, 20, 11, {20}}}));
     VxlDecodeError error{};
     int64_t spans = 0;
     EXPECT_TRUE(checkVxl(file.data(), file.size(), error, &spans)) << describeVxlError(error);

@@ -12,42 +12,15 @@
 #include <vector>
 
 #include "support/row_jobs.h"
+#include "tests/support/column_records.h"
 #include "tests/support/map_file.h"
+#include "tests/support/random_world.h"
 #include "tests/support/run_process.h"
 #include "tests/support/worker_count.h"
 #include "tests/support/world_file_fixture.h"
 #include "world/world.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-// A distinct colour for every z, so that any misplaced voxel shows.
-VoxelColor colorForZ(int32_t z) {
-    return 0x80C0A000u | static_cast<uint32_t>(z);
-}
-
-void fillSolid(int32_t x, int32_t y, int32_t z0, int32_t z1) {
-    for (int32_t z = z0; z <= z1; ++z) {
-        fillColumnSpan(x, y, z, z, colorForZ(z));
-    }
-}
-
-struct Span {
-    uint8_t length, topStart, topEnd, airStart;
-    std::vector<int32_t> colorZ;  // z of each stored colour, in file order
-};
-
-Bytes spanBytes(const std::vector<Span>& spans) {
-    Bytes bytes;
-    for (const Span& span : spans) {
-        bytes.insert(bytes.end(), {span.length, span.topStart, span.topEnd, span.airStart});
-        for (int32_t z : span.colorZ) {
-            appendWord(bytes, colorForZ(z));
-        }
-    }
-    return bytes;
-}
 
 Bytes encodeToBytes(int32_t x, int32_t y) {
     char* buffer = nullptr;
@@ -107,43 +80,11 @@ TEST_F(Writer, ExposureIgnoresNeighboursOutsideTheWorld) {
 }
 
 TEST_F(Writer, ColumnSpansMatchTheWorkedExamples) {
-    // Every example stands on solid ground from z = 10 down in a 3 x 3 patch,
-    // so the middle column's voxels are hidden unless something is carved.
     constexpr int32_t x = 100, y = 200;
-    struct Carve {
-        int32_t dx, dy, z0, z1;
-    };
-    struct Example {
-        const char* column;
-        std::vector<Carve> carves;
-        std::vector<Span> spans;
-    };
-    const Example examples[] = {
-        {"air 0-9, exp 10, hid 11-63", {}, {{0, 10, 10, 0, {10}}}},
-        {"air 0-9, exp 10, hid 11-13, exp 14, air 15-19, exp 20, hid 21-63",
-         {{0, 0, 15, 19}},
-         {{3, 10, 10, 0, {10, 14}}, {0, 20, 20, 15, {20}}}},
-        {"air 0-9, exp 10, hid 11-29, exp 30-63",
-         {{1, 0, 30, 63}},
-         {{2, 10, 10, 0, {10}}, {0, 30, 63, 30, zRange(30, 63)}}},
-        {"air 0-9, exp 10, air 11-19, exp 20, hid 21-63",
-         {{0, 0, 11, 19}},
-         {{2, 10, 10, 0, {10}}, {0, 20, 20, 11, {20}}}},
-        {"air 0-9, exp 10, hid 11-29, exp 30-35, hid 36-63",
-         {{1, 0, 30, 35}},
-         {{8, 10, 10, 0, {10, 30, 31, 32, 33, 34, 35}}, {0, 36, 35, 36, {}}}},
-    };
-    for (const Example& example : examples) {
-        SCOPED_TRACE(example.column);
+    for (const WorkedColumn& example : workedColumns()) {
+        SCOPED_TRACE(example.name);
         clearWorld();
-        for (int32_t dx = -1; dx <= 1; ++dx) {
-            for (int32_t dy = -1; dy <= 1; ++dy) {
-                fillSolid(x + dx, y + dy, 10, 63);
-            }
-        }
-        for (const Carve& carve : example.carves) {
-            fillColumnSpan(x + carve.dx, y + carve.dy, carve.z0, carve.z1, 0);
-        }
+        placeWorkedColumn(x, y, example);
         EXPECT_EQ(encodeToBytes(x, y), spanBytes(example.spans));
     }
 }
@@ -168,11 +109,11 @@ TEST_F(Writer, WritesColumnsUpsideDownInRowsOfXInsideY) {
     // columns (1, 0) and (0, 1) stand taller so their records can be told apart.
     for (int32_t x = 0; x < worldSizeX; ++x) {
         for (int32_t y = 0; y < worldSizeY; ++y) {
-            fillSolid(x, y, 0, 2);
+            fillColumnByZ(x, y, 0, 2);
         }
     }
-    fillSolid(1, 0, 0, 5);
-    fillSolid(0, 1, 0, 7);
+    fillColumnByZ(1, 0, 0, 5);
+    fillColumnByZ(0, 1, 0, 7);
 
     const std::string path = folder + "/order.vxl";
     ASSERT_EQ(writeVxl(path.c_str()).status, VxlWriteStatus::ok);
@@ -206,7 +147,7 @@ TEST_F(Writer, ReportsFilesThatCannotBeOpenedWithoutTouchingTheWorld) {
         {folder + "/missing/map.vxl", ENOENT},
         {folder + "/folder", EISDIR},
     };
-    fillSolid(0, 0, 0, 0);
+    fillColumnByZ(0, 0, 0, 0);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         const VxlWriteResult result = writeVxl(c.path.c_str());
@@ -228,33 +169,6 @@ TEST_F(Writer, ReportsAFailedWrite) {
 
 namespace {
 
-// A world of every density from empty to nearly full, in 64 x 64 blocks, with
-// a colour of its own for nearly every voxel; some solid flags are other
-// non-zero bytes, which count as solid too.
-void fillRandomWorld(uint32_t seed) {
-    uint32_t state = seed;
-    const auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return state;
-    };
-    for (int32_t x = 0; x < worldSizeX; ++x) {
-        for (int32_t y = 0; y < worldSizeY; ++y) {
-            const uint32_t density = (static_cast<uint32_t>(x / 64 + y / 64) % 9) * 32;
-            for (int32_t z = 0; z < worldSizeZ; ++z) {
-                const uint32_t draw = next();
-                if ((draw & 0xFF) < density) {
-                    fillColumnSpan(x, y, z, z, opaqueColorBits | (draw >> 8));
-                    if ((draw >> 28) == 0) {
-                        solid[voxelIndex(x, y, z)] = static_cast<uint8_t>(draw >> 8 | 2);
-                    }
-                }
-            }
-        }
-    }
-}
-
 // Every record through the plain span rule, on the world flipped in place.
 Bytes encodeFlippedWorld() {
     flipWorld();
@@ -272,8 +186,6 @@ Bytes encodeFlippedWorld() {
     flipWorld();
     return bytes;
 }
-
-constexpr uint32_t randomWorldSeeds[] = {2463534242u, 88172645u, 1u};
 
 size_t firstDifference(const Bytes& a, const Bytes& b) {
     const size_t common = std::min(a.size(), b.size());
