@@ -10,6 +10,7 @@
 #include "app/decimal.h"
 #include "random/random.h"
 #include "support/growable_array.h"
+#include "tests/support/reference_runs.h"
 #include "tests/support/world_census.h"
 #include "world/start_regions.h"
 #include "world/structures.h"
@@ -33,13 +34,6 @@ GenerationParameters derive(Given given, uint32_t seed = 0, bool startRegions = 
                             valueOr(given.p, defaultPillarCount),
                             valueOr(given.c, defaultConnectorCount), startRegions);
 }
-
-struct Checkpoint {
-    int32_t solidVoxels;
-    uint32_t colorSum;  // every color word, wrapping
-    uint32_t nextWord;  // looked at without being drawn
-    int32_t listLength;
-};
 
 // The next word of the generator, leaving its state as it was.
 uint32_t peekWord() {
@@ -109,59 +103,21 @@ TEST(DeriveParameters, BumpinessIsTheFloatNearestPercent) {
 }
 
 TEST(GenerateMap, StagesMatchTheirCheckpoints) {
-    struct Run {
-        uint32_t seed;
-        Given given;
-        bool debug;
-        Checkpoint terrain, pillars, connectors, outlines;
-    };
-    // From an independent build of the same design: after each stage, in order.
-    const Run runs[] = {
-        {1,
-         {nullptr, nullptr, nullptr},
-         false,
-         {8037313, 2856286656u, 1313075388u, 0},
-         {8068809, 2575118302u, 837750982u, 400},
-         {8111525, 1664533409u, 1880969381u, 402},
-         {8111525, 1664533409u, 1880969381u, 402}},
-        {0,
-         {"100", nullptr, nullptr},
-         false,
-         {8202229, 403798784u, 2419448601u, 0},
-         {8228434, 3017389109u, 3378535759u, 400},
-         {8266061, 263747269u, 3446949291u, 402},
-         {8266061, 263747269u, 3446949291u, 402}},
-        {7,
-         {nullptr, nullptr, nullptr},
-         true,
-         {8051181, 4144515264u, 3702734276u, 0},
-         {8084658, 52334627u, 3700707458u, 400},
-         {8124622, 1423467263u, 1481601341u, 402},
-         {8124622, 1320460712u, 1481601341u, 402}},  // outlines recolour only
-        {99,
-         {nullptr, "2000", "2000"},
-         false,
-         {8040726, 3890725184u, 3130001724u, 0},
-         {8195923, 4071939093u, 609131732u, 2000},
-         {8422363, 3200742285u, 643471535u, 2002},
-         {8422363, 3200742285u, 643471535u, 2002}},
-    };
-    for (const Run& run : runs) {
+    for (const ReferenceRun& run : referenceRuns) {
         SCOPED_TRACE(testing::Message() << "seed " << run.seed);
-        const GenerationParameters parameters = derive(run.given, run.seed, run.debug);
         clearWorld();
         clearPillars();
-        seedRandom(parameters.seed);
-        generateTerrain(parameters.bumpiness);
+        seedRandom(run.seed);
+        generateTerrain(run.bumpiness);
         expectCheckpoint("terrain", run.terrain);
-        ASSERT_TRUE(placePillars(parameters.pillarCount));
+        ASSERT_TRUE(placePillars(run.pillarCount));
         expectCheckpoint("pillars", run.pillars);
-        ASSERT_TRUE(placeConnectors(parameters.connectorCount));
+        ASSERT_TRUE(placeConnectors(run.connectorCount));
         expectCheckpoint("connectors", run.connectors);
-        if (parameters.startRegions) {
+        if (run.outlined) {
             drawStartRegions();
         }
-        expectCheckpoint("start regions", run.outlines);
+        expectCheckpoint("start regions", run.startRegions);
     }
     clearPillars();
 }
@@ -172,7 +128,7 @@ TEST(GenerateMap, RunsAgainFromAnEmptyPillarList) {
         SCOPED_TRACE(testing::Message() << "run " << run);
         clearWorld();
         ASSERT_TRUE(generateMap(derive({nullptr, nullptr, nullptr}, 1)));
-        expectCheckpoint("whole map", {8111525, 1664533409u, 1880969381u, 402});
+        expectCheckpoint("whole map", seedOneRun.startRegions);
     }
     clearPillars();
 }

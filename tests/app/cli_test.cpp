@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/golden_maps.h"
 #include "tests/support/map_file.h"
 #include "tests/support/run_process.h"
 
@@ -21,9 +22,10 @@ namespace {
 
 const std::string program = QORMAP_EXECUTABLE;
 
-// The map of -s 1 with default options.
-constexpr long long seedOneSize = 2860836;
-constexpr char seedOneSha256[] = "57785b160dd1ae48becaa1b345a927dda361f4dc9d2809e6aad4dc21f62f7cfa";
+// The map of -s 1 with default options, as the golden table records it.
+const GoldenMap& seedOneMap() {
+    return goldenMap({"-s", "1"});
+}
 
 // What a killed run may leave beside map.vxl.
 bool isTemporaryName(const std::string& name) {
@@ -254,7 +256,8 @@ TEST_F(Cli, FailedWriteLeavesTheEarlierMap) {
     };
     const Case cases[] = {
         {"the disk fills up half-way", 1 << 20},
-        {"only the last byte does not fit: the final flush fails", seedOneSize - 1},
+        {"only the last byte does not fit: the final flush fails",
+         static_cast<long long>(seedOneMap().size) - 1},
     };
     const std::string path = folder + "/map.vxl";
     for (const Case& c : cases) {
@@ -320,7 +323,7 @@ TEST_F(Cli, KillAtAnyMomentLeavesAWholeMap) {
         ASSERT_EQ(waitpid(child, &status, 0), child);
         const std::string map = readAll(path);
         if (map != earlierMap) {
-            EXPECT_EQ(sha256Hex(map), seedOneSha256);
+            EXPECT_EQ(sha256Hex(map), seedOneMap().sha256);
         }
         for (const std::string& name : entries()) {
             EXPECT_TRUE(name == "map.vxl" || isTemporaryName(name)) << name;
@@ -344,8 +347,8 @@ TEST_F(Cli, MapThroughAPipe) {
     const int status = pclose(pipe);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(map.size(), static_cast<size_t>(seedOneSize));
-    EXPECT_EQ(sha256Hex(map), seedOneSha256);
+    EXPECT_EQ(map.size(), seedOneMap().size);
+    EXPECT_EQ(sha256Hex(map), seedOneMap().sha256);
     // The console lines would have been written into the map.
     EXPECT_EQ(readAll(errPath), "Generating to '/dev/stdout' using seed '1'\nFinished\n");
 }
@@ -366,7 +369,7 @@ TEST_F(Cli, ConsoleLinesStayOnStandardOutputUnlessTheMapGoesThere) {
         const std::string lines =
             "Generating to '" + std::string(c.path) + "' using seed '1'\nFinished\n";
         if (c.mapOnStandardOutput) {
-            EXPECT_EQ(sha256Hex(result.out), seedOneSha256);
+            EXPECT_EQ(sha256Hex(result.out), seedOneMap().sha256);
             EXPECT_EQ(result.err, lines);
         } else {
             EXPECT_EQ(result.out, lines);

@@ -4,14 +4,13 @@
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/driver.h"
 #include "qormap/qormap.h"
+#include "tests/support/golden_maps.h"
 #include "tests/support/map_file.h"
 #include "tests/support/run_process.h"
 
@@ -36,35 +35,6 @@ protected:
 };
 
 }  // namespace
-
-struct GoldenMap {
-    std::vector<std::string> words;
-    size_t size;
-    std::string sha256;
-};
-
-// The table lives in a text file so that the cross-compiler check reads the
-// very same maps. Lines are "SHA256 SIZE WORDS..."; '#' starts a comment line.
-std::vector<GoldenMap> readGoldenMaps() {
-    std::vector<GoldenMap> maps;
-    std::ifstream table(QORMAP_GOLDEN_MAPS);
-    std::string line;
-    while (std::getline(table, line)) {
-        if (line.empty() || line[0] == '#') {
-            continue;
-        }
-        std::istringstream fields(line);
-        GoldenMap map{};
-        fields >> map.sha256 >> map.size;
-        for (std::string word; fields >> word;) {
-            map.words.push_back(word);
-        }
-        maps.push_back(map);
-    }
-    return maps;
-}
-
-const std::vector<GoldenMap> goldenMaps = readGoldenMaps();
 
 // Names the case by its arguments in test listings.
 void PrintTo(const GoldenMap& golden, std::ostream* out) {
@@ -105,8 +75,8 @@ class GoldenInMemory : public testing::TestWithParam<GoldenMap> {};
 
 // A table that failed to load would otherwise just run no cases.
 TEST(GoldenTable, HoldsEveryRecordedMap) {
-    ASSERT_EQ(goldenMaps.size(), 18u) << "reading " << QORMAP_GOLDEN_MAPS;
-    for (const GoldenMap& map : goldenMaps) {
+    ASSERT_EQ(goldenMaps().size(), 18u) << "reading " << QORMAP_GOLDEN_MAPS;
+    for (const GoldenMap& map : goldenMaps()) {
         SCOPED_TRACE(testing::PrintToString(map));
         EXPECT_EQ(map.sha256.size(), 64u);
         EXPECT_FALSE(map.words.empty());
@@ -121,7 +91,7 @@ TEST_P(GoldenFile, MatchesRecordedHash) {
     EXPECT_EQ(sha256Hex(file), golden.sha256);
 }
 
-INSTANTIATE_TEST_SUITE_P(Maps, GoldenFile, testing::ValuesIn(goldenMaps), caseName);
+INSTANTIATE_TEST_SUITE_P(Maps, GoldenFile, testing::ValuesIn(goldenMaps()), caseName);
 
 // In one process, one map after another: none may depend on the one before.
 TEST_P(GoldenInMemory, MatchesRecordedHash) {
@@ -136,7 +106,7 @@ TEST_P(GoldenInMemory, MatchesRecordedHash) {
     EXPECT_EQ(sha256Hex(file), golden.sha256);
 }
 
-INSTANTIATE_TEST_SUITE_P(Maps, GoldenInMemory, testing::ValuesIn(goldenMaps), caseName);
+INSTANTIATE_TEST_SUITE_P(Maps, GoldenInMemory, testing::ValuesIn(goldenMaps()), caseName);
 
 TEST_F(Golden, EveryColumnShowsItsTopColour) {
     const std::string file = writeMap({"-s", "1"});

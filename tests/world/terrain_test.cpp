@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "random/random.h"
+#include "tests/support/reference_runs.h"
 #include "tests/support/world_census.h"
 #include "world/world.h"
 
@@ -60,31 +61,18 @@ TEST(Terrain, DrawsItsNinePlacementsInOrder) {
         EXPECT_EQ(bits(actual[i]), bits(expected[i]));
     }
     // Nine draws are the whole stage's share: the pillars continue from here.
-    EXPECT_EQ(randomWord(), 1313075388u);
+    EXPECT_EQ(randomWord(), seedOneRun.terrain.nextWord);
 }
 
 TEST(Terrain, ReferenceRunsMatchStageCheckpoints) {
-    struct Run {
-        uint32_t seed;
-        float bumpiness;
-        int32_t solidVoxels;
-        uint32_t voxelColorSum;  // all 33,554,432 words, wrapping
-        uint32_t nextWord;       // the first draw the pillars would take
-    };
-    const Run runs[] = {
-        {1, 0.5f, 8037313, 2856286656u, 1313075388u},
-        {0, 1.0f, 8202229, 403798784u, 2419448601u},
-        {7, 0.5f, 8051181, 4144515264u, 3702734276u},
-        {99, 0.5f, 8040726, 3890725184u, 3130001724u},
-    };
-    for (const Run& run : runs) {
+    for (const ReferenceRun& run : referenceRuns) {
         SCOPED_TRACE(testing::Message() << "seed " << run.seed << " bumpiness " << run.bumpiness);
         clearWorld();
         seedRandom(run.seed);
         generateTerrain(run.bumpiness);
-        EXPECT_EQ(countSolid(), run.solidVoxels);
-        EXPECT_EQ(sumVoxelColors(), run.voxelColorSum);
-        EXPECT_EQ(randomWord(), run.nextWord);
+        EXPECT_EQ(countSolid(), run.terrain.solidVoxels);
+        EXPECT_EQ(sumVoxelColors(), run.terrain.colorSum);
+        EXPECT_EQ(randomWord(), run.terrain.nextWord);
     }
 }
 
@@ -93,12 +81,7 @@ TEST(Terrain, SeedOneColumnsAndColors) {
     seedRandom(1);
     generateTerrain(0.5f);
 
-    // Heights 0 to 9, then the walls; nothing else occurs.
-    std::vector<int32_t> expected(maxColumnHeight + 1, 0);
-    const int32_t lowCounts[] = {85641, 2201, 5233, 8196, 12498, 14665, 584, 525, 581, 1110};
-    std::copy(std::begin(lowCounts), std::end(lowCounts), expected.begin());
-    expected[58] = 130910;
-    EXPECT_EQ(heightHistogram(), expected);
+    EXPECT_EQ(heightHistogram(), seedOneHeightCounts(maxColumnHeight + 1));
     EXPECT_EQ(sumColumnHeights(), 7775169);
     EXPECT_EQ(sumColumnColors(), 1521024487u);
 
@@ -125,13 +108,13 @@ TEST(Terrain, SeedZeroFullBumpinessKeepsOuterRegions) {
     seedRandom(0);
     generateTerrain(1.0f);
     const std::vector<int32_t> counts = heightHistogram();
-    EXPECT_EQ(counts[0], 85641);
-    EXPECT_EQ(counts[58], 130910);
+    EXPECT_EQ(counts[0], lowGroundColumns);
+    EXPECT_EQ(counts[wallColumnHeight], wallColumns);
     for (int32_t h = 1; h <= 10; ++h) {
         EXPECT_GT(counts[static_cast<size_t>(h)], 0) << "height " << h;
     }
     for (int32_t h = 11; h <= maxColumnHeight; ++h) {
-        EXPECT_TRUE(h == 58 || counts[static_cast<size_t>(h)] == 0) << "height " << h;
+        EXPECT_TRUE(h == wallColumnHeight || counts[static_cast<size_t>(h)] == 0) << "height " << h;
     }
     EXPECT_EQ(sumColumnHeights(), 7940085);
     EXPECT_EQ(sumColumnColors(), 207635948u);

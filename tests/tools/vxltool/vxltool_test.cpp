@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/golden_maps.h"
+#include "tests/support/reference_runs.h"
 #include "tests/support/run_process.h"
+#include "world/world.h"
 
 namespace {
 
@@ -61,6 +65,12 @@ protected:
 
 std::string Vxltool::folder;
 
+// What vxltool says of a map one byte longer than seed 1's.
+std::string oneByteTooMany() {
+    return ": byte " + std::to_string(goldenMap({"-s", "1"}).size) +
+           ", column (511, 511): 1 bytes follow the last column\n";
+}
+
 struct PngSize {
     uint32_t width, height;
 };
@@ -91,8 +101,7 @@ TEST_F(Vxltool, CheckPrintsOneLinePerFile) {
     EXPECT_EQ(mixed.out, path("cut.vxl") +
                              ": byte 1000, column (125, 0): the file ends after 125 of 262144 "
                              "columns\n" +
-                             path("one.vxl") + ": ok\n" + path("long.vxl") +
-                             ": byte 2860836, column (511, 511): 1 bytes follow the last column\n" +
+                             path("one.vxl") + ": ok\n" + path("long.vxl") + oneByteTooMany() +
                              path("absent.vxl") + ": cannot read: No such file or directory\n");
 }
 
@@ -100,12 +109,14 @@ TEST_F(Vxltool, InfoOfTheTerrainGivesItsHeights) {
     const ProcessResult result = run({"info", "--json", path("terrain.vxl")});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // Seed 1's column heights: 0 to 9 on the low ground and the valley, 58 on the walls.
-    const std::string heights =
-        "\"surface_heights\": [85641, 2201, 5233, 8196, 12498, 14665, 584, 525, 581, 1110, "
-        "0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, "
-        "0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 130910, 0, 0, 0, 0, 0]}\n";
+    std::string heights = "\"surface_heights\": [";
+    for (int32_t count : seedOneHeightCounts(worldSizeZ)) {
+        heights += std::to_string(count) + ", ";
+    }
+    heights.replace(heights.size() - 2, 2, "]}\n");
     EXPECT_NE(result.out.find(heights), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("\"bytes\": 2441572, "), std::string::npos) << result.out;
+    const std::string bytes = std::to_string(goldenMap({"-s", "1", "-p", "0", "-c", "0"}).size);
+    EXPECT_NE(result.out.find("\"bytes\": " + bytes + ", "), std::string::npos) << result.out;
     EXPECT_EQ(result.out.find('\n'), result.out.size() - 1) << "one line";
 }
 
@@ -113,9 +124,14 @@ TEST_F(Vxltool, InfoCountsTheWholeMap) {
     const ProcessResult result = run({"info", path("one.vxl")});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     // The generator's own count of solid voxels after every stage.
-    EXPECT_NE(result.out.find("\nsolid voxels      8111525\n"), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("\nbytes             2860836\n"), std::string::npos);
-    EXPECT_NE(result.out.find("\n  58   130910 ####"), std::string::npos);
+    const std::string solid = std::to_string(seedOneRun.startRegions.solidVoxels);
+    EXPECT_NE(result.out.find("\nsolid voxels      " + solid + "\n"), std::string::npos)
+        << result.out;
+    const std::string bytes = std::to_string(goldenMap({"-s", "1"}).size);
+    EXPECT_NE(result.out.find("\nbytes             " + bytes + "\n"), std::string::npos);
+    char walls[32];
+    std::snprintf(walls, sizeof walls, "\n%4d %8d ####", wallColumnHeight, wallColumns);
+    EXPECT_NE(result.out.find(walls), std::string::npos);
 }
 
 TEST_F(Vxltool, DiffTellsSameFromDifferent) {
@@ -213,8 +229,7 @@ TEST_F(Vxltool, FailuresSayWhatAndWhy) {
         {"invalid map",
          {"render", path("long.vxl"), "-o", path("x.png")},
          1,
-         "vxltool: " + path("long.vxl") +
-             ": byte 2860836, column (511, 511): 1 bytes follow the last column\n"},
+         "vxltool: " + path("long.vxl") + oneByteTooMany()},
         {"unwritable picture",
          {"render", path("one.vxl"), "-o", path("no/such/x.png")},
          1,
