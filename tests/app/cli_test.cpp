@@ -17,6 +17,7 @@
 #include "tests/support/golden_maps.h"
 #include "tests/support/map_file.h"
 #include "tests/support/run_process.h"
+#include "tests/support/scratch_folder_fixture.h"
 
 namespace {
 
@@ -49,11 +50,8 @@ std::string usageFor(const std::string& name) {
            "If no filename is written, writes to 'c:/program files/brindlemoor/vxl/qormap.vxl\n";
 }
 
-class Cli : public testing::Test {
+class Cli : public ScratchFolderTest {
 protected:
-    void SetUp() override { folder = makeScratchFolder(); }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     ProcessResult run(std::vector<std::string> words, const std::string& name = "qormap",
                       const ProcessLimits& limits = {}) {
         words.insert(words.begin(), name);
@@ -81,8 +79,6 @@ protected:
     }
 
     static constexpr char earlierMap[] = "an earlier map";
-
-    std::string folder;
 };
 
 }  // namespace

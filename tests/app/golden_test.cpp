@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,16 +12,14 @@
 #include "tests/support/golden_maps.h"
 #include "tests/support/map_file.h"
 #include "tests/support/run_process.h"
+#include "tests/support/scratch_folder_fixture.h"
 
 namespace {
 
 const std::string program = QORMAP_EXECUTABLE;
 
-class Golden : public testing::Test {
+class Golden : public ScratchFolderTest {
 protected:
-    void SetUp() override { folder = makeScratchFolder(); }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     std::string writeMap(std::vector<std::string> words) {
         const std::string path = folder + "/map.vxl";
         words.insert(words.begin(), {"qormap", "-o", path});
@@ -30,8 +27,6 @@ protected:
         EXPECT_EQ(result.exitStatus, 0) << result.err;
         return readAll(path);
     }
-
-    std::string folder;
 };
 
 }  // namespace

@@ -15,20 +15,21 @@
 #include <vector>
 
 #include "tests/support/run_process.h"
+#include "tests/support/scratch_folder_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class ReplacedFileTest : public testing::Test {
+class ReplacedFileTest : public ScratchFolderTest {
 protected:
     void SetUp() override {
-        folder = makeScratchFolder();
+        ScratchFolderTest::SetUp();
         savedMask = umask(022);
     }
     void TearDown() override {
         umask(savedMask);
-        fs::remove_all(folder);
+        ScratchFolderTest::TearDown();
     }
 
     std::vector<std::string> entries() const { return folderEntries(folder); }
@@ -37,7 +38,6 @@ protected:
         std::ofstream(path, std::ios::binary) << text;
     }
 
-    std::string folder;
     mode_t savedMask = 0;
 };
 
