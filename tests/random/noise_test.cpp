@@ -2,17 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <bit>
+#include "tests/support/float_bits.h"
 
 namespace {
-
-uint64_t bits(double value) {
-    return std::bit_cast<uint64_t>(value);
-}
-
-uint32_t bits(float value) {
-    return std::bit_cast<uint32_t>(value);
-}
 
 // The element a field holds for noise value n, by the documented remapping.
 float remapped(double n, float lo, float hi, float cubic) {

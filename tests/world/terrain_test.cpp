@@ -3,20 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <vector>
 
 #include "random/random.h"
+#include "tests/support/float_bits.h"
 #include "tests/support/reference_runs.h"
 #include "tests/support/world_census.h"
 #include "world/world.h"
 
 namespace {
-
-uint32_t bits(float value) {
-    return std::bit_cast<uint32_t>(value);
-}
 
 int64_t sumColumnHeights() {
     int64_t sum = 0;
