@@ -3,7 +3,7 @@
 import pathlib
 from typing import NamedTuple
 
-TABLE = pathlib.Path(__file__).resolve().parent / "app" / "golden_maps.txt"
+TABLE = pathlib.Path(__file__).resolve().parents[1] / "app" / "golden_maps.txt"
 
 # The command's value options and the keyword each is in Python.
 KEYWORDS = {"-s": "seed", "-b": "bumpiness", "-p": "pillars", "-c": "connectors"}
