@@ -179,41 +179,46 @@ bool finishVxl(const VxlCursor& cursor, VxlDecodeError& error) {
     return true;
 }
 
-bool checkVxl(const uint8_t* data, size_t size, VxlDecodeError& error, int64_t* spanCount) {
-    VxlCursor cursor = startVxl(data, size);
-    VxlColumn column;
-    int64_t spans = 0;
-    while (cursor.column < columnCount) {
-        if (!decodeVxlColumn(cursor, column, error)) {
-            return false;
+VxlWalk startVxlWalk(const uint8_t* data, size_t size) {
+    VxlWalk walk;
+    walk.cursor = startVxl(data, size);
+    walk.x = -1;
+    walk.y = -1;
+    return walk;
+}
+
+bool nextVxlColumn(VxlWalk& walk, VxlDecodeError& error) {
+    if (walk.cursor.column == columnCount) {
+        if (finishVxl(walk.cursor, error)) {
+            error = {VxlFault::none, walk.cursor.offset, worldSizeX - 1, worldSizeY - 1, 0, 0};
         }
-        spans += column.spanCount;
-    }
-    if (!finishVxl(cursor, error)) {
         return false;
     }
-    if (spanCount != nullptr) {
+    walk.x = walk.cursor.column % worldSizeX;
+    walk.y = walk.cursor.column / worldSizeX;
+    return decodeVxlColumn(walk.cursor, walk.column, error);
+}
+
+bool checkVxl(const uint8_t* data, size_t size, VxlDecodeError& error, int64_t* spanCount) {
+    int64_t spans = 0;
+    const bool sound =
+        forEachVxlColumn(data, size, error, [&spans](int32_t, int32_t, const VxlColumn& column) {
+            spans += column.spanCount;
+        });
+    if (sound && spanCount != nullptr) {
         *spanCount = spans;
     }
-    return true;
+    return sound;
 }
 
 bool decodeVxlIntoWorld(const uint8_t* data, size_t size, VxlDecodeError& error) {
-    VxlCursor cursor = startVxl(data, size);
-    VxlColumn column;
-    while (cursor.column < columnCount) {
-        const int32_t x = cursor.column % worldSizeX;
-        const int32_t y = cursor.column / worldSizeX;
-        if (!decodeVxlColumn(cursor, column, error)) {
-            return false;
-        }
+    return forEachVxlColumn(data, size, error, [](int32_t x, int32_t y, const VxlColumn& column) {
         const int32_t base = voxelIndex(x, y, 0);
         for (int32_t z = 0; z < worldSizeZ; ++z) {
             solid[base + z] = static_cast<uint8_t>((column.solidMask >> z) & 1);
             color[base + z] = column.colors[z];
         }
-    }
-    return finishVxl(cursor, error);
+    });
 }
 
 std::string describeVxlError(const VxlDecodeError& e) {

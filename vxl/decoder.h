@@ -71,6 +71,33 @@ bool decodeVxlColumn(VxlCursor& cursor, VxlColumn& column, VxlDecodeError& error
 // (missing columns or trailing bytes).
 bool finishVxl(const VxlCursor& cursor, VxlDecodeError& error);
 
+// A walk through a whole file, column by column: the one way whole maps are read.
+struct VxlWalk {
+    VxlCursor cursor;
+    VxlColumn column;  // the column the last step decoded
+    int32_t x, y;      // and where it stands
+};
+
+// A walk before the first column of `size` bytes at `data`.
+VxlWalk startVxlWalk(const uint8_t* data, size_t size);
+
+// Decodes the next column into `walk` and returns true; after the last column
+// checks that the file ends there and returns false, with `error.fault` none
+// when the whole file is sound. Also false at the first fault, `error` set.
+bool nextVxlColumn(VxlWalk& walk, VxlDecodeError& error);
+
+// Calls visit(x, y, column) for each column in file order; true when the
+// whole file is sound, else false with `error` set at the first fault (the
+// columns before it have been visited).
+template <typename Visit>
+bool forEachVxlColumn(const uint8_t* data, size_t size, VxlDecodeError& error, Visit&& visit) {
+    VxlWalk walk = startVxlWalk(data, size);
+    while (nextVxlColumn(walk, error)) {
+        visit(walk.x, walk.y, walk.column);
+    }
+    return error.fault == VxlFault::none;
+}
+
 // Decodes a whole file, only to validate it; on success `spanCount` holds the
 // number of spans in it.
 bool checkVxl(const uint8_t* data, size_t size, VxlDecodeError& error, int64_t* spanCount);

@@ -290,3 +290,36 @@ TEST(DecoderCheck, CountsTheSpansOfASoundFile) {
     EXPECT_TRUE(checkVxl(file.data(), file.size(), error, &spans)) << describeVxlError(error);
     EXPECT_EQ(spans, columnCount + 1);
 }
+
+TEST(DecoderWalk, VisitsEachColumnInFileOrderUpToTheFirstFault) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        bool sound;
+        int32_t visits;
+        VxlFault fault;
+    };
+    const Case cases[] = {
+        {"a sound file", fileWith(513, smallColumn), true, columnCount, VxlFault::none},
+        {"a fault in column (1, 1)", fileWith(513, span(0, 10, 8, 0)), false, 513,
+         VxlFault::topEndBeforeStart},
+        {"a byte after the last column", join({fileWith(0, smallColumn), {0}}), false, columnCount,
+         VxlFault::trailingBytes},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        int32_t visits = 0;
+        int32_t outOfOrder = 0;
+        VxlDecodeError error{};
+        EXPECT_EQ(forEachVxlColumn(c.file.data(), c.file.size(), error,
+                                   [&](int32_t x, int32_t y, const VxlColumn&) {
+                                       outOfOrder +=
+                                           x != visits % worldSizeX || y != visits / worldSizeX;
+                                       ++visits;
+                                   }),
+                  c.sound);
+        EXPECT_EQ(visits, c.visits);
+        EXPECT_EQ(outOfOrder, 0);
+        EXPECT_EQ(error.fault, c.fault);
+    }
+}

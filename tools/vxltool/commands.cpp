@@ -214,7 +214,6 @@ int runCheck(const Arguments& arguments) {
             std::printf("%s: %s\n", path.c_str(), describeVxlError(error).c_str());
             status = toolInvalidMap;
         }
-        unloadMap(map);
     }
     return status;
 }
@@ -227,9 +226,7 @@ int runInfo(const Arguments& arguments) {
     }
     MapInfo info;
     VxlDecodeError error{};
-    const bool valid = summarizeMap(map.data, map.size, info, error);
-    unloadMap(map);
-    if (!valid) {
+    if (!summarizeMap(map.data, map.size, info, error)) {
         return reportInvalid(path, error);
     }
     const std::string text =
@@ -247,7 +244,6 @@ int runDiff(const Arguments& arguments) {
         return toolInvalidMap;
     }
     if (!load(pathB, b)) {
-        unloadMap(a);
         return toolInvalidMap;
     }
     MapDifference difference;
@@ -255,8 +251,6 @@ int runDiff(const Arguments& arguments) {
     int faultyMap = 0;
     const bool valid = compareMaps(a.data, a.size, b.data, b.size, difference, error, faultyMap);
     const bool sameBytes = a.size == b.size && std::memcmp(a.data, b.data, a.size) == 0;
-    unloadMap(a);
-    unloadMap(b);
     if (!valid) {
         return reportInvalid(faultyMap == 0 ? pathA : pathB, error);
     }
@@ -303,7 +297,6 @@ int runRender(const Arguments& arguments) {
     } else {
         valid = renderTopDown(map.data, map.size, image, error);
     }
-    unloadMap(map);
     if (!valid) {
         return reportInvalid(path, error);
     }

@@ -57,10 +57,24 @@ bool readAllBytes(int descriptor, LoadedMap& map, int& error) {
     return true;
 }
 
+void release(LoadedMap& map) {
+    if (map.storage != nullptr) {
+        munmap(map.storage, map.storageSize);
+    }
+    map.data = nullptr;
+    map.size = 0;
+    map.storage = nullptr;
+    map.storageSize = 0;
+}
+
 }  // namespace
 
+LoadedMap::~LoadedMap() {
+    release(*this);
+}
+
 bool loadMap(const char* path, LoadedMap& map, int& error) {
-    map = {nullptr, 0, nullptr, 0};
+    release(map);
     const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) {
         error = errno;
@@ -79,14 +93,7 @@ bool loadMap(const char* path, LoadedMap& map, int& error) {
     }
     close(descriptor);
     if (!loaded) {
-        unloadMap(map);
+        release(map);
     }
     return loaded;
-}
-
-void unloadMap(LoadedMap& map) {
-    if (map.storage != nullptr) {
-        munmap(map.storage, map.storageSize);
-    }
-    map = {nullptr, 0, nullptr, 0};
 }

@@ -20,37 +20,32 @@ int32_t differingVoxels(const VxlColumn& a, const VxlColumn& b) {
 bool compareMaps(const uint8_t* dataA, size_t sizeA, const uint8_t* dataB, size_t sizeB,
                  MapDifference& difference, VxlDecodeError& error, int& faultyMap) {
     difference = {0, 0, -1, -1};
-    VxlCursor a = startVxl(dataA, sizeA);
-    VxlCursor b = startVxl(dataB, sizeB);
-    VxlColumn columnA;
-    VxlColumn columnB;
-    for (int32_t c = 0; c < columnCount; ++c) {
-        if (!decodeVxlColumn(a, columnA, error)) {
+    VxlWalk a = startVxlWalk(dataA, sizeA);
+    VxlWalk b = startVxlWalk(dataB, sizeB);
+    for (;;) {
+        const bool moreA = nextVxlColumn(a, error);
+        if (!moreA && error.fault != VxlFault::none) {
             faultyMap = 0;
             return false;
         }
-        if (!decodeVxlColumn(b, columnB, error)) {
+        const bool moreB = nextVxlColumn(b, error);
+        if (!moreB && error.fault != VxlFault::none) {
             faultyMap = 1;
             return false;
         }
-        const int32_t voxels = differingVoxels(columnA, columnB);
+        // Sound walks hold the same number of columns, so they end together.
+        if (!moreA) {
+            return true;
+        }
+        const int32_t voxels = differingVoxels(a.column, b.column);
         if (voxels == 0) {
             continue;
         }
         if (difference.columns == 0) {
-            difference.firstX = c % worldSizeX;
-            difference.firstY = c / worldSizeX;
+            difference.firstX = a.x;
+            difference.firstY = a.y;
         }
         ++difference.columns;
         difference.voxels += voxels;
     }
-    if (!finishVxl(a, error)) {
-        faultyMap = 0;
-        return false;
-    }
-    if (!finishVxl(b, error)) {
-        faultyMap = 1;
-        return false;
-    }
-    return true;
 }

@@ -38,26 +38,22 @@ bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, VxlDecodeErro
     info = MapInfo{};
     info.fileSize = size;
     std::vector<VoxelColor> colors;
-    VxlCursor cursor = startVxl(data, size);
-    VxlColumn column;
-    while (cursor.column < columnCount) {
-        if (!decodeVxlColumn(cursor, column, error)) {
-            return false;
-        }
-        info.spans += column.spanCount;
-        info.solidVoxels += std::popcount(column.solidMask);
-        info.coloredVoxels += std::popcount(column.colorMask);
-        const int32_t height = surfaceHeight(column);
-        if (height < 0) {
-            ++info.emptyColumns;
-        } else {
-            ++info.surfaceHeights[height];
-        }
-        for (uint64_t bits = column.colorMask; bits != 0; bits &= bits - 1) {
-            colors.push_back(column.colors[std::countr_zero(bits)]);
-        }
-    }
-    if (!finishVxl(cursor, error)) {
+    const bool sound =
+        forEachVxlColumn(data, size, error, [&](int32_t, int32_t, const VxlColumn& column) {
+            info.spans += column.spanCount;
+            info.solidVoxels += std::popcount(column.solidMask);
+            info.coloredVoxels += std::popcount(column.colorMask);
+            const int32_t height = surfaceHeight(column);
+            if (height < 0) {
+                ++info.emptyColumns;
+            } else {
+                ++info.surfaceHeights[height];
+            }
+            for (uint64_t bits = column.colorMask; bits != 0; bits &= bits - 1) {
+                colors.push_back(column.colors[std::countr_zero(bits)]);
+            }
+        });
+    if (!sound) {
         return false;
     }
     std::sort(colors.begin(), colors.end());

@@ -36,25 +36,17 @@ Image blankImage(int32_t width, int32_t height) {
 
 bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error) {
     image = blankImage(worldSizeX, worldSizeY);
-    VxlCursor cursor = startVxl(data, size);
-    VxlColumn column;
-    while (cursor.column < columnCount) {
-        const int32_t x = cursor.column % worldSizeX;
-        const int32_t y = cursor.column / worldSizeX;
-        if (!decodeVxlColumn(cursor, column, error)) {
-            return false;
-        }
+    return forEachVxlColumn(data, size, error, [&](int32_t x, int32_t y, const VxlColumn& column) {
         const int32_t height = surfaceHeight(column);
         if (height < 0) {
-            continue;
+            return;
         }
         const int32_t top = vxlBottomZ - height;
         const VoxelColor voxel = (column.colorMask >> top) & 1 ? column.colors[top] : cutColor;
         putPixel(image, x, y, voxel,
                  lowestLight + (fullLight - lowestLight) * static_cast<uint32_t>(height) /
                                    static_cast<uint32_t>(vxlBottomZ));
-    }
-    return finishVxl(cursor, error);
+    });
 }
 
 Image renderIsometric() {
