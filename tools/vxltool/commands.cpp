@@ -9,6 +9,7 @@
 #include "tools/vxltool/loaded_map.h"
 #include "tools/vxltool/map_diff.h"
 #include "tools/vxltool/map_info.h"
+#include "tools/vxltool/png_file.h"
 #include "tools/vxltool/render.h"
 
 namespace {

@@ -1,11 +1,7 @@
 #include "tools/vxltool/render.h"
 
-#include <png.h>
-
 #include <bit>
-#include <cstring>
 
-#include "support/replaced_file.h"
 #include "world/world.h"
 
 namespace {
@@ -83,33 +79,4 @@ Image renderIsometric() {
         }
     }
     return image;
-}
-
-bool writePng(const char* path, const Image& image, std::string& reason) {
-    ReplacedFile output;
-    int error = 0;
-    if (!openReplacement(path, output, error)) {
-        reason = std::strerror(error);
-        return false;
-    }
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(image.width);
-    png.height = static_cast<png_uint_32>(image.height);
-    png.format = PNG_FORMAT_RGBA;
-    // Written through our own stream: libpng's own file output removes the
-    // path it was given when anything fails, even a device.
-    const bool encoded =
-        png_image_write_to_stdio(&png, output.file, 0, image.rgba.data(), 0, nullptr) != 0;
-    if (!encoded) {
-        reason = png.message;
-        png_image_free(&png);
-        abandonReplacement(output);
-        return false;
-    }
-    if (!commitReplacement(output, error)) {
-        reason = std::strerror(error);
-        return false;
-    }
-    return true;
 }

@@ -1,9 +1,8 @@
-// Pictures of a map: top-down and isometric, as 8-bit RGBA images, and PNG output.
+// Pictures of a map: top-down and isometric, as 8-bit RGBA images.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "vxl/decoder.h"
@@ -26,6 +25,3 @@ bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeErro
 // from above the corner x = y = 511: each voxel is 2 x 2 pixels, top face lit,
 // the +y face to the left and the +x face to the right in shade.
 Image renderIsometric();
-
-// Writes `image` as a PNG file; false with `reason` set when that fails.
-bool writePng(const char* path, const Image& image, std::string& reason);

@@ -1,7 +1,6 @@
 #include "tools/vxltool/render.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <filesystem>
 #include <string>
@@ -119,41 +118,4 @@ TEST_F(Render, IsometricPaintsFacesAndOcclusion) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(pixelAt(image, c.x, c.y), c.expected);
     }
-}
-
-TEST_F(Render, PngHoldsTheImageExactly) {
-    Image image{3, 2, {}};
-    for (uint8_t i = 0; i < 3 * 2 * 4; ++i) {
-        image.rgba.push_back(static_cast<uint8_t>(i * 11));
-    }
-    const std::string path = folder + "/tiny.png";
-    std::string reason;
-    ASSERT_TRUE(writePng(path.c_str(), image, reason)) << reason;
-
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    ASSERT_NE(png_image_begin_read_from_file(&png, path.c_str()), 0) << png.message;
-    png.format = PNG_FORMAT_RGBA;
-    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(png));
-    ASSERT_NE(png_image_finish_read(&png, nullptr, pixels.data(), 0, nullptr), 0) << png.message;
-    EXPECT_EQ(png.width, 3u);
-    EXPECT_EQ(png.height, 2u);
-    EXPECT_EQ(pixels, image.rgba);
-}
-
-TEST_F(Render, PngIntoAMissingFolderFailsWithTheReason) {
-    const Image image{1, 1, {1, 2, 3, 4}};
-    const std::string path = folder + "/no/such/folder/x.png";
-    std::string reason;
-    EXPECT_FALSE(writePng(path.c_str(), image, reason));
-    EXPECT_EQ(reason, "No such file or directory");
-    EXPECT_FALSE(std::filesystem::exists(path));
-}
-
-TEST_F(Render, PngOntoAFullDeviceFailsAndLeavesIt) {
-    const Image image{1, 1, {1, 2, 3, 4}};
-    std::string reason;
-    EXPECT_FALSE(writePng("/dev/full", image, reason));
-    EXPECT_EQ(reason, "No space left on device");
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
