@@ -1,6 +1,6 @@
 // How fast map files are read back: the strict decoder alone, the summary,
-// the top-down picture and a full decode into the world store, each over the
-// default map for seed 1 held in memory.
+// each picture and a full decode into the world store, each over the default
+// map for seed 1 held in memory.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -79,11 +79,21 @@ void renderTopDownPicture(benchmark::State& state) {
     setCounters(state, map);
 }
 
+void renderIsometricPicture(benchmark::State& state) {
+    const std::vector<uint8_t> map = defaultMap();
+    for (auto _ : state) {
+        Image image;
+        VxlDecodeError error{};
+        benchmark::DoNotOptimize(renderIsometric(map.data(), map.size(), image, error));
+    }
+    setCounters(state, map);
+}
+
 void decodeIntoWorld(benchmark::State& state) {
     const std::vector<uint8_t> map = defaultMap();
     for (auto _ : state) {
         VxlDecodeError error{};
-        benchmark::DoNotOptimize(decodeVxlIntoWorld(map.data(), map.size(), error));
+        benchmark::DoNotOptimize(decodeVxlVoxels(map.data(), map.size(), solid, color, error));
     }
     setCounters(state, map);
 }
@@ -93,6 +103,7 @@ void decodeIntoWorld(benchmark::State& state) {
 BENCHMARK(checkMap)->Unit(benchmark::kMillisecond);
 BENCHMARK(summarizeMapFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(renderTopDownPicture)->Unit(benchmark::kMillisecond);
+BENCHMARK(renderIsometricPicture)->Unit(benchmark::kMillisecond);
 BENCHMARK(decodeIntoWorld)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -211,12 +211,13 @@ bool checkVxl(const uint8_t* data, size_t size, VxlDecodeError& error, int64_t* 
     return sound;
 }
 
-bool decodeVxlIntoWorld(const uint8_t* data, size_t size, VxlDecodeError& error) {
-    return forEachVxlColumn(data, size, error, [](int32_t x, int32_t y, const VxlColumn& column) {
+bool decodeVxlVoxels(const uint8_t* data, size_t size, uint8_t* solid, VoxelColor* colors,
+                     VxlDecodeError& error) {
+    return forEachVxlColumn(data, size, error, [&](int32_t x, int32_t y, const VxlColumn& column) {
         const int32_t base = voxelIndex(x, y, 0);
         for (int32_t z = 0; z < worldSizeZ; ++z) {
             solid[base + z] = static_cast<uint8_t>((column.solidMask >> z) & 1);
-            color[base + z] = column.colors[z];
+            colors[base + z] = column.colors[z];
         }
     });
 }

@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "world/world.h"
+#include "support/grid.h"
+#include "world/voxel.h"
 
 enum class VxlFault {
     none,
@@ -102,10 +103,11 @@ bool forEachVxlColumn(const uint8_t* data, size_t size, VxlDecodeError& error, V
 // number of spans in it.
 bool checkVxl(const uint8_t* data, size_t size, VxlDecodeError& error, int64_t* spanCount);
 
-// Decodes a whole file into the world store's `solid` and `color`, in file
-// orientation; hidden voxels become solid with colour 0. Leaves the store
-// partly filled on a fault.
-bool decodeVxlIntoWorld(const uint8_t* data, size_t size, VxlDecodeError& error);
+// Decodes a whole file into voxel arrays of voxelCount entries laid out by
+// voxelIndex, in file orientation; hidden voxels become solid with colour 0.
+// Leaves them partly filled on a fault.
+bool decodeVxlVoxels(const uint8_t* data, size_t size, uint8_t* solid, VoxelColor* colors,
+                     VxlDecodeError& error);
 
 // "byte B, column (X, Y): REASON" for a fault.
 std::string describeVxlError(const VxlDecodeError& error);

@@ -6,15 +6,7 @@
 #include <cstdint>
 
 #include "support/grid.h"
-
-constexpr int32_t worldSizeZ = 64;
-constexpr int32_t voxelCount = columnCount * worldSizeZ;
-
-// 0xAARRGGBB; the file stores it least significant byte first (blue, green, red, A).
-using VoxelColor = uint32_t;
-
-// The fourth byte every colour the generator writes carries.
-constexpr VoxelColor opaqueColorBits = 0x80000000u;
+#include "world/voxel.h"
 
 // The store's arrays, kept together in one static block so that the kernel
 // can back it with 2 MiB pages: first-touching 85 MB in 4 KiB pages costs far
@@ -40,11 +32,6 @@ inline constexpr auto& columnHeight = voxelWorld.columnHeight;
 inline constexpr auto& heightField = voxelWorld.heightField;
 inline constexpr auto& scratchFieldA = voxelWorld.scratchFieldA;
 inline constexpr auto& scratchFieldB = voxelWorld.scratchFieldB;
-
-// Index of voxel z of column (x, y); a column's voxels are adjacent.
-constexpr int32_t voxelIndex(int32_t x, int32_t y, int32_t z) {
-    return columnIndex(x, y) * worldSizeZ + z;
-}
 
 // Sets voxels z0..z1 (inclusive) of column (x, y) to `fill`, solid unless the
 // colour is 0, which carves air. Does nothing when z1 < z0. Coordinates are not

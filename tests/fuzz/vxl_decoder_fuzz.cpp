@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "vxl/decoder.h"
+#include "world/world.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     int64_t spans = 0;
     const bool valid = checkVxl(data, size, error, &spans);
-    require(valid == decodeVxlIntoWorld(data, size, error));
+    require(valid == decodeVxlVoxels(data, size, solid, color, error));
     if (!valid) {
         require(!describeVxlError(error).empty());
     }

@@ -197,7 +197,7 @@ TEST(DecoderFaults, NameTheByteTheColumnAndTheReason) {
         EXPECT_EQ(error.fault, c.fault);
         EXPECT_EQ(spans, -1);
         EXPECT_EQ(describeVxlError(error), c.message);
-        EXPECT_FALSE(decodeVxlIntoWorld(c.file.data(), c.file.size(), error));
+        EXPECT_FALSE(decodeVxlVoxels(c.file.data(), c.file.size(), solid, color, error));
         EXPECT_EQ(error.fault, c.fault);
     }
 }
@@ -276,7 +276,8 @@ TEST_F(Decoder, GeneratedMapsComeBackExactly) {
         // The decoded world, turned back, encodes to the very same bytes.
         VxlDecodeError error{};
         clearWorld();
-        ASSERT_TRUE(decodeVxlIntoWorld(file.data(), file.size(), error)) << describeVxlError(error);
+        ASSERT_TRUE(decodeVxlVoxels(file.data(), file.size(), solid, color, error))
+            << describeVxlError(error);
         flipWorld();
         EXPECT_EQ(writeWorldBytes(folder), file);
     }

@@ -289,15 +289,8 @@ int runRender(const Arguments& arguments) {
     }
     Image image;
     VxlDecodeError error{};
-    bool valid = false;
-    if (isometric) {
-        valid = decodeVxlIntoWorld(map.data, map.size, error);
-        if (valid) {
-            image = renderIsometric();
-        }
-    } else {
-        valid = renderTopDown(map.data, map.size, image, error);
-    }
+    const bool valid = isometric ? renderIsometric(map.data, map.size, image, error)
+                                 : renderTopDown(map.data, map.size, image, error);
     if (!valid) {
         return reportInvalid(path, error);
     }

@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "world/world.h"
+#include <limits>
 
 namespace {
 
@@ -28,55 +28,93 @@ Image blankImage(int32_t width, int32_t height) {
     return {width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * channels)};
 }
 
+constexpr int32_t isometricWidth = worldSizeX + worldSizeY;
+constexpr int32_t isometricHeight = (worldSizeX + worldSizeY) / 2 + worldSizeZ;
+
+// Voxels nearer the corner (511, 511) and higher up cover the others. Their
+// rank, 1 + (x + y) * 64 + (63 - z), grows in that order, so a pixel that keeps
+// the voxel of highest rank shows what painting back to front would, whatever
+// order the columns come in.
+int32_t isometricRank(int32_t x, int32_t y, int32_t z) {
+    return 1 + (x + y) * worldSizeZ + (vxlBottomZ - z);
+}
+static_assert(1 + ((worldSizeX - 1) + (worldSizeY - 1)) * worldSizeZ + vxlBottomZ <=
+                  std::numeric_limits<uint16_t>::max(),
+              "every rank fits a pixel's 16 bits");
+
+void paintIsometricPixel(IsometricCanvas& canvas, int32_t px, int32_t py, uint16_t rank,
+                         VoxelColor voxel, uint32_t light) {
+    uint16_t& shown = canvas.ranks[static_cast<size_t>(py) * isometricWidth + px];
+    if (shown < rank) {
+        shown = rank;
+        putPixel(canvas.image, px, py, voxel, light);
+    }
+}
+
 }  // namespace
 
+Image blankTopDown() {
+    return blankImage(worldSizeX, worldSizeY);
+}
+
+void paintTopDown(Image& image, int32_t x, int32_t y, const VxlColumn& column) {
+    const int32_t height = surfaceHeight(column);
+    if (height < 0) {
+        return;
+    }
+    const int32_t top = vxlBottomZ - height;
+    const VoxelColor voxel = (column.colorMask >> top) & 1 ? column.colors[top] : cutColor;
+    putPixel(image, x, y, voxel,
+             lowestLight + (fullLight - lowestLight) * static_cast<uint32_t>(height) /
+                               static_cast<uint32_t>(vxlBottomZ));
+}
+
 bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error) {
-    image = blankImage(worldSizeX, worldSizeY);
+    image = blankTopDown();
     return forEachVxlColumn(data, size, error, [&](int32_t x, int32_t y, const VxlColumn& column) {
-        const int32_t height = surfaceHeight(column);
-        if (height < 0) {
-            return;
-        }
-        const int32_t top = vxlBottomZ - height;
-        const VoxelColor voxel = (column.colorMask >> top) & 1 ? column.colors[top] : cutColor;
-        putPixel(image, x, y, voxel,
-                 lowestLight + (fullLight - lowestLight) * static_cast<uint32_t>(height) /
-                                   static_cast<uint32_t>(vxlBottomZ));
+        paintTopDown(image, x, y, column);
     });
 }
 
-Image renderIsometric() {
+IsometricCanvas blankIsometric() {
+    return {blankImage(isometricWidth, isometricHeight),
+            std::vector<uint16_t>(static_cast<size_t>(isometricWidth) * isometricHeight)};
+}
+
+void paintIsometric(IsometricCanvas& canvas, int32_t x, int32_t y, const VxlColumn& column) {
     // Screen x grows with x and shrinks with y; screen y grows with x + y and
     // with depth, so the map's near corner (511, 511) is at the bottom.
-    Image image = blankImage(worldSizeX + worldSizeY, (worldSizeX + worldSizeY) / 2 + worldSizeZ);
-    // Back to front and bottom to top, so nearer and higher voxels paint last.
-    for (int32_t diagonal = 0; diagonal <= (worldSizeX - 1) + (worldSizeY - 1); ++diagonal) {
-        const int32_t firstX = diagonal < worldSizeY ? 0 : diagonal - (worldSizeY - 1);
-        const int32_t lastX = diagonal < worldSizeX ? diagonal : worldSizeX - 1;
-        for (int32_t x = firstX; x <= lastX; ++x) {
-            const int32_t y = diagonal - x;
-            const bool onNearEdge = x == worldSizeX - 1 || y == worldSizeY - 1;
-            const int32_t px = x - y + (worldSizeY - 1);
-            for (int32_t z = vxlBottomZ; z >= 0; --z) {
-                const int32_t index = voxelIndex(x, y, z);
-                if (solid[index] == 0) {
-                    continue;
-                }
-                VoxelColor voxel = color[index];
-                if (voxel == 0) {
-                    // A voxel with no colour is seen only where the map is cut open.
-                    if (!onNearEdge && z != 0) {
-                        continue;
-                    }
-                    voxel = cutColor;
-                }
-                const int32_t py = diagonal / 2 + z;
-                putPixel(image, px, py, voxel, fullLight);
-                putPixel(image, px + 1, py, voxel, fullLight);
-                putPixel(image, px, py + 1, voxel, leftFaceLight);
-                putPixel(image, px + 1, py + 1, voxel, rightFaceLight);
+    const bool onNearEdge = x == worldSizeX - 1 || y == worldSizeY - 1;
+    const int32_t px = x - y + (worldSizeY - 1);
+    const int32_t rowOfTop = (x + y) / 2;
+    // A voxel with no colour is seen only where the map is cut open: on the
+    // near edges and in the top layer.
+    const uint64_t cutOpen = onNearEdge ? ~uint64_t{0} : uint64_t{1};
+    for (uint64_t bits = column.solidMask & (column.colorMask | cutOpen); bits != 0;
+         bits &= bits - 1) {
+        const int32_t z = std::countr_zero(bits);
+        VoxelColor voxel = column.colors[z];
+        if (voxel == 0) {
+            if ((cutOpen >> z & 1) == 0) {
+                continue;
             }
+            voxel = cutColor;
         }
+        const auto rank = static_cast<uint16_t>(isometricRank(x, y, z));
+        const int32_t py = rowOfTop + z;
+        paintIsometricPixel(canvas, px, py, rank, voxel, fullLight);
+        paintIsometricPixel(canvas, px + 1, py, rank, voxel, fullLight);
+        paintIsometricPixel(canvas, px, py + 1, rank, voxel, leftFaceLight);
+        paintIsometricPixel(canvas, px + 1, py + 1, rank, voxel, rightFaceLight);
     }
-    return image;
+}
+
+bool renderIsometric(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error) {
+    IsometricCanvas canvas = blankIsometric();
+    const bool sound =
+        forEachVxlColumn(data, size, error, [&](int32_t x, int32_t y, const VxlColumn& column) {
+            paintIsometric(canvas, x, y, column);
+        });
+    image = std::move(canvas.image);
+    return sound;
 }

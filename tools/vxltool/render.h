@@ -16,12 +16,25 @@ struct Image {
 // cut faces at the map's edges and a hidden top layer.
 constexpr VoxelColor cutColor = 0x806B5B4Bu;
 
+// Pictures are painted one decoded column at a time, so that one walk through a
+// map can feed several of them.
+
 // One pixel per column, x to the right and y downwards: the colour of the
 // column's topmost solid voxel (cutColor when it stores none), darker the
-// lower it lies; empty columns stay transparent. False on an invalid map.
-bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error);
+// lower it lies; empty columns stay transparent.
+Image blankTopDown();
+void paintTopDown(Image& image, int32_t x, int32_t y, const VxlColumn& column);
 
-// An isometric view of the world store as decodeVxlIntoWorld leaves it, seen
-// from above the corner x = y = 511: each voxel is 2 x 2 pixels, top face lit,
-// the +y face to the left and the +x face to the right in shade.
-Image renderIsometric();
+// An isometric view seen from above the corner x = y = 511: each voxel is
+// 2 x 2 pixels, top face lit, the +y face to the left and the +x face to the
+// right in shade. Columns may be painted in any order.
+struct IsometricCanvas {
+    Image image;
+    std::vector<uint16_t> ranks;  // per pixel: the rank of the voxel shown, 0 for none
+};
+IsometricCanvas blankIsometric();
+void paintIsometric(IsometricCanvas& canvas, int32_t x, int32_t y, const VxlColumn& column);
+
+// Each picture of a whole map; false with `error` set on an invalid map.
+bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error);
+bool renderIsometric(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error);
