@@ -1,11 +1,14 @@
 #include "tools/vxltool/commands.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tools/vxltool/gallery.h"
 #include "tools/vxltool/loaded_map.h"
 #include "tools/vxltool/map_diff.h"
 #include "tools/vxltool/map_info.h"
@@ -26,6 +29,8 @@ constexpr char toolUsage[] =
     "  diff A B                       compare two maps voxel by voxel\n"
     "  render [--view top|iso] [-o OUT.png] FILE\n"
     "                                 write a picture of a map\n"
+    "  gallery FILE... -o DIR | gallery --seeds A-B [-b N -p N -c N -d] -o DIR\n"
+    "                                 a page of many maps, with pictures and figures\n"
     "\n"
     "Run 'vxltool COMMAND --help' for more on a command.\n"
     "Exit status: 0 success; 1 an invalid or unreadable map, or a failed write;\n"
@@ -73,20 +78,50 @@ constexpr char renderUsage[] =
     "Exit status: 0 on success, 1 on an invalid or unreadable map or a failed\n"
     "write, 2 on bad usage.\n";
 
+constexpr char galleryUsage[] =
+    "Usage: vxltool gallery FILE... -o DIR\n"
+    "       vxltool gallery --seeds A-B [-b N] [-p N] [-c N] [-d] [--keep-maps] -o DIR\n"
+    "Writes DIR/index.html, a page with a card for each map: a top-down and an\n"
+    "isometric picture (each links to its full size), the file size, the solid and\n"
+    "coloured voxels, a chart of surface heights and the check verdict. The page\n"
+    "needs no network or server: open it in any browser. A rerun replaces the page\n"
+    "whole and removes no file.\n"
+    "\n"
+    "  -o DIR         the folder for the page and its pictures (made when missing)\n"
+    "  --seeds A-B    make the maps for seeds A to B (0 to 2147483647) in this\n"
+    "                 process instead of reading files; a single seed is also taken\n"
+    "  -b N, -p N, -c N, -d\n"
+    "                 bumpiness (0 to 100), pillars and connectors (0 to 65536) and\n"
+    "                 start-region outlines for every seed, as qormap takes them\n"
+    "  --keep-maps    also write each map made from a seed into DIR/maps\n"
+    "\n"
+    "Exit status: 0 on success; 1 when a map is invalid or unreadable (its card\n"
+    "says why, and the page is still written) or when writing fails; 2 on bad usage.\n";
+
 struct Command {
     const char* name;
     const char* usage;
     bool takesJson;
     bool takesRenderOptions;
+    bool takesGalleryOptions;
     size_t minOperands;
     size_t maxOperands;  // 0: no limit
 };
 
 constexpr Command commands[] = {
-    {"check", checkUsage, false, false, 1, 0},
-    {"info", infoUsage, true, false, 1, 1},
-    {"diff", diffUsage, false, false, 2, 2},
-    {"render", renderUsage, false, true, 1, 1},
+    {"check", checkUsage, false, false, false, 1, 0},
+    {"info", infoUsage, true, false, false, 1, 1},
+    {"diff", diffUsage, false, false, false, 2, 2},
+    {"render", renderUsage, false, true, false, 1, 1},
+    {"gallery", galleryUsage, false, false, true, 0, 0},
+};
+
+// A number option of the generator, as the gallery passes it on.
+struct MapOption {
+    char letter;
+    int32_t most;
+    bool given;
+    std::string value;
 };
 
 struct Arguments {
@@ -95,6 +130,12 @@ struct Arguments {
     bool json = false;
     std::string view = "top";
     std::string output;
+    bool seedsGiven = false;
+    std::string seeds;
+    MapOption mapOptions[3] = {
+        {'b', 100, false, {}}, {'p', 65536, false, {}}, {'c', 65536, false, {}}};
+    bool debug = false;
+    bool keepMaps = false;
 };
 
 int usageError(const Command& command, const std::string& problem) {
@@ -106,6 +147,7 @@ int usageError(const Command& command, const std::string& problem) {
 constexpr std::string_view viewOption = "--view";
 constexpr std::string_view outputOption = "--output";
 constexpr std::string_view shortOutputOption = "-o";
+constexpr std::string_view seedsOption = "--seeds";
 
 bool isShortOption(std::string_view option) {
     return option.size() == 2;
@@ -136,6 +178,16 @@ bool takeValue(const std::vector<std::string>& words, size_t& i, std::string_vie
     return true;
 }
 
+// The generator option `word` names ("-b" or "-b30"), or null.
+MapOption* findMapOption(Arguments& arguments, const std::string& word) {
+    for (MapOption& option : arguments.mapOptions) {
+        if (namesOption(word, std::string{'-', option.letter})) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
 // Parses the words after the command name. Returns an exit status when the
 // command line is done with (help printed or a usage error), -1 to go on.
 int parseArguments(const Command& command, const std::vector<std::string>& words,
@@ -155,12 +207,30 @@ int parseArguments(const Command& command, const std::vector<std::string>& words
             if (!takeValue(words, i, viewOption, arguments.view)) {
                 return usageError(command, "option --view needs a value (top or iso)");
             }
-        } else if (command.takesRenderOptions &&
+        } else if ((command.takesRenderOptions || command.takesGalleryOptions) &&
                    (namesOption(word, outputOption) || namesOption(word, shortOutputOption))) {
             const std::string_view option =
                 namesOption(word, outputOption) ? outputOption : shortOutputOption;
             if (!takeValue(words, i, option, arguments.output) || arguments.output.empty()) {
-                return usageError(command, "option " + std::string(option) + " needs a file name");
+                return usageError(command, "option " + std::string(option) + " needs a " +
+                                               (command.takesGalleryOptions ? "folder" : "file") +
+                                               " name");
+            }
+        } else if (command.takesGalleryOptions && namesOption(word, seedsOption)) {
+            arguments.seedsGiven = true;
+            if (!takeValue(words, i, seedsOption, arguments.seeds)) {
+                return usageError(command, "option --seeds needs a range such as 1-100");
+            }
+        } else if (command.takesGalleryOptions && word == "-d") {
+            arguments.debug = true;
+        } else if (command.takesGalleryOptions && word == "--keep-maps") {
+            arguments.keepMaps = true;
+        } else if (MapOption* mapOption =
+                       command.takesGalleryOptions ? findMapOption(arguments, word) : nullptr) {
+            const std::string option = {'-', mapOption->letter};
+            mapOption->given = true;
+            if (!takeValue(words, i, option, mapOption->value)) {
+                return usageError(command, "option " + option + " needs a number");
             }
         } else {
             return usageError(command, "unknown option '" + word + "'");
@@ -169,6 +239,9 @@ int parseArguments(const Command& command, const std::vector<std::string>& words
     if (arguments.help) {
         std::fputs(command.usage, stdout);
         return toolSuccess;
+    }
+    if (command.takesGalleryOptions) {
+        return -1;  // its operands depend on its options
     }
     if (arguments.operands.size() < command.minOperands) {
         return usageError(command,
@@ -305,6 +378,88 @@ int runRender(const Arguments& arguments) {
     return toolSuccess;
 }
 
+// A decimal number from 0 to `most`, digits only; false otherwise.
+bool parseBounded(const std::string& text, int64_t most, int64_t& value) {
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    value = std::stoll(text);
+    return value <= most;
+}
+
+// "A-B" or "A" into first and last; a usage error's text otherwise.
+std::string parseSeedRange(const std::string& text, int32_t& first, int32_t& last) {
+    constexpr int64_t largestSeed = INT32_MAX;
+    const size_t dash = text.find('-');
+    const std::string low = text.substr(0, dash);
+    const std::string high = dash == std::string::npos ? low : text.substr(dash + 1);
+    for (const std::string& end : {low, high}) {
+        int64_t value = 0;
+        if (end.empty() || end.find_first_not_of("0123456789") != std::string::npos) {
+            return "seed range '" + text + "' is not A-B, such as 1-100";
+        }
+        if (!parseBounded(end, largestSeed, value)) {
+            return "seed " + end + " is out of range (0 to 2147483647)";
+        }
+    }
+    first = static_cast<int32_t>(std::stoll(low));
+    last = static_cast<int32_t>(std::stoll(high));
+    if (first > last) {
+        return "seed range '" + text + "' is reversed: " + low + " comes after " + high;
+    }
+    return "";
+}
+
+int runGalleryCommand(const Command& command, const Arguments& arguments) {
+    if (arguments.seedsGiven == !arguments.operands.empty()) {
+        return usageError(command, arguments.seedsGiven ? "takes map files or --seeds, not both"
+                                                        : "needs map files or --seeds A-B");
+    }
+    if (arguments.output.empty()) {
+        return usageError(command, "needs an output folder (-o DIR)");
+    }
+    GalleryRequest request{
+        arguments.operands, arguments.seedsGiven, 0, 0, qormap_default_options(0), "",
+        arguments.keepMaps, arguments.output};
+    const bool generatorOptions =
+        arguments.debug || arguments.keepMaps ||
+        std::any_of(std::begin(arguments.mapOptions), std::end(arguments.mapOptions),
+                    [](const MapOption& o) { return o.given; });
+    if (!arguments.seedsGiven) {
+        if (generatorOptions) {
+            return usageError(command, "options -b, -p, -c, -d and --keep-maps go with --seeds");
+        }
+        return runGallery(request);
+    }
+    const std::string rangeProblem =
+        parseSeedRange(arguments.seeds, request.firstSeed, request.lastSeed);
+    if (!rangeProblem.empty()) {
+        return usageError(command, rangeProblem);
+    }
+    int32_t* fields[] = {&request.options.bumpiness, &request.options.pillars,
+                         &request.options.connectors};
+    for (size_t i = 0; i < std::size(arguments.mapOptions); ++i) {
+        const MapOption& option = arguments.mapOptions[i];
+        if (!option.given) {
+            continue;
+        }
+        int64_t value = 0;
+        if (!parseBounded(option.value, option.most, value)) {
+            return usageError(command, std::string("option -") + option.letter +
+                                           " takes a whole number from 0 to " +
+                                           std::to_string(option.most));
+        }
+        *fields[i] = static_cast<int32_t>(value);
+        request.optionWords += std::string(" -") + option.letter + " " + std::to_string(value);
+    }
+    request.options.debug = arguments.debug ? 1 : 0;
+    if (arguments.debug) {
+        request.optionWords += " -d";
+    }
+    return runGallery(request);
+}
+
 }  // namespace
 
 int runVxltool(int argumentCount, char** arguments) {
@@ -339,6 +494,9 @@ int runVxltool(int argumentCount, char** arguments) {
         }
         if (name == "diff") {
             return runDiff(parsed);
+        }
+        if (name == "gallery") {
+            return runGalleryCommand(command, parsed);
         }
         return runRender(parsed);
     }

@@ -97,3 +97,7 @@ bool loadMap(const char* path, LoadedMap& map, int& error) {
     }
     return loaded;
 }
+
+bool isTerminal(std::FILE* stream) {
+    return isatty(fileno(stream)) != 0;
+}

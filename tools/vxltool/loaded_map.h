@@ -1,9 +1,10 @@
 // A map file's bytes held in memory for the decoder, read from a regular file,
-// a pipe or a device alike.
+// a pipe or a device alike; and the one other thing vxltool asks the system.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // The bytes are released when the map goes out of scope.
 struct LoadedMap {
@@ -26,3 +27,6 @@ constexpr size_t largestMapSize = size_t{512} * 512 * (65 + 64) * 4;
 // false, leaves `map` empty and sets `error` to the errno (EFBIG for anything
 // longer than the largest map).
 bool loadMap(const char* path, LoadedMap& map, int& error);
+
+// True when `stream` goes to a terminal.
+bool isTerminal(std::FILE* stream);

@@ -34,21 +34,25 @@ std::array<Fact, factCount> factsOf(const MapInfo& info) {
 
 }  // namespace
 
+void countColumn(MapInfo& info, const VxlColumn& column) {
+    info.spans += column.spanCount;
+    info.solidVoxels += std::popcount(column.solidMask);
+    info.coloredVoxels += std::popcount(column.colorMask);
+    const int32_t height = surfaceHeight(column);
+    if (height < 0) {
+        ++info.emptyColumns;
+    } else {
+        ++info.surfaceHeights[height];
+    }
+}
+
 bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, VxlDecodeError& error) {
     info = MapInfo{};
     info.fileSize = size;
     std::vector<VoxelColor> colors;
     const bool sound =
         forEachVxlColumn(data, size, error, [&](int32_t, int32_t, const VxlColumn& column) {
-            info.spans += column.spanCount;
-            info.solidVoxels += std::popcount(column.solidMask);
-            info.coloredVoxels += std::popcount(column.colorMask);
-            const int32_t height = surfaceHeight(column);
-            if (height < 0) {
-                ++info.emptyColumns;
-            } else {
-                ++info.surfaceHeights[height];
-            }
+            countColumn(info, column);
             for (uint64_t bits = column.colorMask; bits != 0; bits &= bits - 1) {
                 colors.push_back(column.colors[std::countr_zero(bits)]);
             }

@@ -19,6 +19,10 @@ struct MapInfo {
     int64_t distinctColors;
 };
 
+// Adds one column's spans, voxels and surface height to `info`; the distinct
+// colours need the whole map.
+void countColumn(MapInfo& info, const VxlColumn& column);
+
 // Decodes the map and fills `info`; false with `error` set on an invalid map.
 bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, VxlDecodeError& error);
 

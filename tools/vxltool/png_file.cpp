@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "support/replaced_file.h"
+#include "tools/vxltool/whole_file.h"
 
 namespace {
 
@@ -48,41 +48,29 @@ namespace {
 
 constexpr int channels = 4;
 
-struct Output {
-    std::FILE* file;
-    int error;  // errno of the first failed write; 0 while all went well
-};
-
-void writeEncoded(void* context, void* data, int size) {
-    auto* output = static_cast<Output*>(context);
-    if (output->error == 0 && std::fwrite(data, 1, static_cast<size_t>(size), output->file) !=
-                                  static_cast<size_t>(size)) {
-        output->error = errno != 0 ? errno : EIO;
-    }
+void appendEncoded(void* context, void* data, int size) {
+    auto* png = static_cast<std::vector<uint8_t>*>(context);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    png->insert(png->end(), bytes, bytes + size);
 }
 
 }  // namespace
 
+bool encodePng(const Image& image, std::vector<uint8_t>& png) {
+    // No row filter: on these pictures' wide flat areas it costs a trial of
+    // five filters a row and saves about 2% of the file.
+    static const bool unfiltered = (stbi_write_force_png_filter = 0, true);
+    (void)unfiltered;
+    png.clear();
+    return stbi_write_png_to_func(appendEncoded, &png, image.width, image.height, channels,
+                                  image.rgba.data(), image.width * channels) != 0;
+}
+
 bool writePng(const char* path, const Image& image, std::string& reason) {
-    ReplacedFile replaced;
-    int error = 0;
-    if (!openReplacement(path, replaced, error)) {
-        reason = std::strerror(error);
+    std::vector<uint8_t> png;
+    if (!encodePng(image, png)) {
+        reason = std::strerror(ENOMEM);
         return false;
     }
-    Output output{replaced.file, 0};
-    // The encoder fails only when memory runs out.
-    const bool encoded =
-        stbi_write_png_to_func(writeEncoded, &output, image.width, image.height, channels,
-                               image.rgba.data(), image.width * channels) != 0;
-    if (!encoded || output.error != 0) {
-        reason = std::strerror(encoded ? output.error : ENOMEM);
-        abandonReplacement(replaced);
-        return false;
-    }
-    if (!commitReplacement(replaced, error)) {
-        reason = std::strerror(error);
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, png.data(), png.size(), reason);
 }

@@ -118,3 +118,35 @@ bool renderIsometric(const uint8_t* data, size_t size, Image& image, VxlDecodeEr
     image = std::move(canvas.image);
     return sound;
 }
+
+Image shrinkImage(const Image& image, int32_t factor) {
+    Image small = blankImage(image.width / factor, image.height / factor);
+    for (int32_t sy = 0; sy < small.height; ++sy) {
+        for (int32_t sx = 0; sx < small.width; ++sx) {
+            uint32_t sums[channels] = {};  // colours weighted by alpha, then alpha
+            for (int32_t dy = 0; dy < factor; ++dy) {
+                const uint8_t* pixel =
+                    image.rgba.data() +
+                    (static_cast<size_t>(sy * factor + dy) * image.width + sx * factor) * channels;
+                for (int32_t dx = 0; dx < factor; ++dx, pixel += channels) {
+                    for (int32_t c = 0; c < channels - 1; ++c) {
+                        sums[c] += uint32_t{pixel[c]} * pixel[channels - 1];
+                    }
+                    sums[channels - 1] += pixel[channels - 1];
+                }
+            }
+            uint8_t* out =
+                small.rgba.data() + (static_cast<size_t>(sy) * small.width + sx) * channels;
+            const uint32_t alpha = sums[channels - 1];
+            if (alpha == 0) {
+                continue;
+            }
+            for (int32_t c = 0; c < channels - 1; ++c) {
+                out[c] = static_cast<uint8_t>((sums[c] + alpha / 2) / alpha);
+            }
+            const auto area = static_cast<uint32_t>(factor * factor);
+            out[channels - 1] = static_cast<uint8_t>((alpha + area / 2) / area);
+        }
+    }
+    return small;
+}

@@ -38,3 +38,8 @@ void paintIsometric(IsometricCanvas& canvas, int32_t x, int32_t y, const VxlColu
 // Each picture of a whole map; false with `error` set on an invalid map.
 bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error);
 bool renderIsometric(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error);
+
+// `image` made `factor` times smaller each way, each pixel the mean of a
+// factor x factor block: colours over the block's opaque part, alpha over all
+// of it. The sides must be multiples of `factor`.
+Image shrinkImage(const Image& image, int32_t factor);

@@ -148,3 +148,21 @@ TEST(RenderSeedOne, PicturesAreUnchanged) {
     }
     qormap_free(map);
 }
+
+TEST(ShrinkImage, AveragesEachBlockOverItsOpaquePart) {
+    // Four 2 x 2 blocks side by side: opaque, half transparent, all transparent, mixed shades.
+    const uint8_t row[] = {10, 20, 30, 255, 30, 40, 50, 255, 90, 0, 0, 255, 0,   0,   0,   0,
+                           0,  0,  0,  0,   0,  0,  0,  0,   0,  0, 0, 255, 255, 255, 255, 255};
+    Image image{8, 2, {}};
+    for (int32_t y = 0; y < image.height; ++y) {
+        image.rgba.insert(image.rgba.end(), std::begin(row), std::end(row));
+    }
+    const Image small = shrinkImage(image, 2);
+    ASSERT_EQ(small.width, 4);
+    ASSERT_EQ(small.height, 1);
+    const Rgba expected[] = {{20, 30, 40, 255}, {90, 0, 0, 128}, transparent, {128, 128, 128, 255}};
+    for (int32_t x = 0; x < 4; ++x) {
+        SCOPED_TRACE(x);
+        EXPECT_EQ(pixelAt(small, x, 0), expected[x]);
+    }
+}

@@ -307,6 +307,7 @@ TEST_F(Vxltool, EveryCommandHasHelp) {
         {{"info", "x", "-h"}, "Usage: vxltool info [--json] FILE\n"},
         {{"diff", "--help"}, "Usage: vxltool diff A B\n"},
         {{"render", "--help"}, "Usage: vxltool render [--view top|iso] [-o OUT.png] FILE\n"},
+        {{"gallery", "--help"}, "Usage: vxltool gallery FILE... -o DIR\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firstLine);
@@ -315,4 +316,151 @@ TEST_F(Vxltool, EveryCommandHasHelp) {
         EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), c.firstLine);
         EXPECT_EQ(result.err, "");
     }
+}
+
+namespace {
+
+// The cards a gallery page holds, by the name each shows.
+std::vector<std::string> cardNames(const std::string& page) {
+    std::vector<std::string> names;
+    const std::string marker = "data-name=\"";
+    for (size_t at = page.find(marker); at != std::string::npos; at = page.find(marker, at)) {
+        at += marker.size();
+        names.push_back(page.substr(at, page.find('"', at) - at));
+    }
+    return names;
+}
+
+}  // namespace
+
+TEST_F(Vxltool, GalleryOfFilesGivesEveryMapACardAndFaultyOnesTheirFault) {
+    const std::string out = path("files-gallery");
+    const ProcessResult result = run({"gallery", path("one.vxl"), path("cut.vxl"),
+                                      path("absent.vxl"), path("terrain.vxl"), "-o", out});
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.out, "wrote " + out + "/index.html (4 maps, 2 faulty)\n");
+    EXPECT_EQ(result.err, "vxltool: " + path("cut.vxl") +
+                              ": byte 1000, column (125, 0): the file ends after 125 of 262144 "
+                              "columns\nvxltool: " +
+                              path("absent.vxl") + ": cannot read: No such file or directory\n");
+    const std::string page = readAll(out + "/index.html");
+    EXPECT_EQ(cardNames(page), (std::vector<std::string>{path("one.vxl"), path("cut.vxl"),
+                                                         path("absent.vxl"), path("terrain.vxl")}));
+    EXPECT_NE(page.find("the file ends after 125 of 262144 columns"), std::string::npos);
+    EXPECT_EQ(folderEntries(out + "/pictures"),
+              (std::vector<std::string>{"0001-one-iso-small.png", "0001-one-iso.png",
+                                        "0001-one-top-small.png", "0001-one-top.png",
+                                        "0004-terrain-iso-small.png", "0004-terrain-iso.png",
+                                        "0004-terrain-top-small.png", "0004-terrain-top.png"}));
+    EXPECT_EQ(pngSize(out + "/pictures/0001-one-iso-small.png").width, 512u);
+}
+
+TEST_F(Vxltool, GalleryOfSeedsKeepsTheMapsTheGeneratorWrites) {
+    const std::string out = path("seed-gallery");
+    std::filesystem::create_directories(out);
+    std::ofstream(out + "/notes.txt") << "not the gallery's";
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "first run" : "rerun into the same folder");
+        const ProcessResult result = run({"gallery", "--seeds", "1-2", "--keep-maps", "-o", out});
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.out, "wrote " + out + "/index.html (2 maps)\n");
+        EXPECT_EQ(folderEntries(out),
+                  (std::vector<std::string>{"index.html", "maps", "notes.txt", "pictures"}));
+    }
+    EXPECT_EQ(readAll(out + "/maps/seed-1.vxl"), readAll(path("one.vxl")));
+    const std::string page = readAll(out + "/index.html");
+    EXPECT_EQ(cardNames(page), (std::vector<std::string>{"seed 1", "seed 2"}));
+    EXPECT_NE(page.find("<code>qormap -s 2 -o seed-2.vxl</code>"), std::string::npos);
+
+    const ProcessResult outlined =
+        run({"gallery", "--seeds=1", "-d", "--keep-maps", "-o", path("outlined-gallery")});
+    EXPECT_EQ(outlined.exitStatus, 0) << outlined.err;
+    EXPECT_EQ(readAll(path("outlined-gallery/maps/seed-1-d.vxl")), readAll(path("outlined.vxl")));
+}
+
+TEST_F(Vxltool, GalleryRefusesBadInputAndWritesNothing) {
+    std::ofstream(path("a-file")) << "x";
+    struct Case {
+        const char* name;
+        std::vector<std::string> words;
+        int exitStatus;
+        std::string err;
+    };
+    const std::string usage = "; run 'vxltool gallery --help' for its usage\n";
+    const std::string out = path("refused");
+    const Case cases[] = {
+        {"reversed range",
+         {"gallery", "--seeds", "9-3", "-o", out},
+         2,
+         "vxltool gallery: seed range '9-3' is reversed: 9 comes after 3" + usage},
+        {"empty range",
+         {"gallery", "--seeds=", "-o", out},
+         2,
+         "vxltool gallery: seed range '' is not A-B, such as 1-100" + usage},
+        {"not a range",
+         {"gallery", "--seeds", "1-x", "-o", out},
+         2,
+         "vxltool gallery: seed range '1-x' is not A-B, such as 1-100" + usage},
+        {"seed out of range",
+         {"gallery", "--seeds", "1-2147483648", "-o", out},
+         2,
+         "vxltool gallery: seed 2147483648 is out of range (0 to 2147483647)" + usage},
+        {"option out of range",
+         {"gallery", "--seeds", "1", "-b", "101", "-o", out},
+         2,
+         "vxltool gallery: option -b takes a whole number from 0 to 100" + usage},
+        {"unknown option",
+         {"gallery", "--seeds", "1", "--fast", "-o", out},
+         2,
+         "vxltool gallery: unknown option '--fast'" + usage},
+        {"no folder",
+         {"gallery", "--seeds", "1"},
+         2,
+         "vxltool gallery: needs an output folder (-o DIR)" + usage},
+        {"nothing to show",
+         {"gallery", "-o", out},
+         2,
+         "vxltool gallery: needs map files or --seeds A-B" + usage},
+        {"files and seeds",
+         {"gallery", "x.vxl", "--seeds", "1", "-o", out},
+         2,
+         "vxltool gallery: takes map files or --seeds, not both" + usage},
+        {"map options for files",
+         {"gallery", "x.vxl", "-p", "3", "-o", out},
+         2,
+         "vxltool gallery: options -b, -p, -c, -d and --keep-maps go with --seeds" + usage},
+        {"a file as folder",
+         {"gallery", "--seeds", "1", "-o", path("a-file")},
+         1,
+         "vxltool gallery: '" + path("a-file") + "' is not a folder\n"},
+        {"a folder as map",
+         {"gallery", path("one.vxl"), folder, "-o", out},
+         1,
+         "vxltool gallery: '" + folder + "' is a folder, not a map file\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProcessResult result = run(c.words);
+        EXPECT_EQ(result.exitStatus, c.exitStatus);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err, c.err);
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_EQ(readAll(path("a-file")), "x");
+}
+
+TEST_F(Vxltool, GalleryIntoAFolderWithoutWritePermissionSaysWhy) {
+    if (!permissionsApply()) {
+        GTEST_SKIP() << "file permissions do not apply to this process";
+    }
+    const std::string locked = path("locked");
+    std::filesystem::create_directories(locked);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_exec);
+    const ProcessResult result = run({"gallery", "--seeds", "1", "-o", locked});
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err,
+              "vxltool gallery: cannot make folder '" + locked + "/pictures': Permission denied\n");
+    EXPECT_TRUE(folderEntries(locked).empty());
 }

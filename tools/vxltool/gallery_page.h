@@ -1,0 +1,34 @@
+// The gallery's page: one self-contained HTML file (its style and script
+// inline, nothing fetched from elsewhere) showing a card per map.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/vxltool/map_info.h"
+
+struct GalleryPicture {
+    std::string full;       // path relative to the page
+    std::string thumbnail;  // path relative to the page
+    int32_t width, height;  // the thumbnail's
+};
+
+struct GalleryCard {
+    std::string name;  // the file as given, or "seed N"
+    bool hasSeed;
+    int32_t seed;
+    std::string command;  // the qormap command that makes the map; empty for files
+    std::string mapFile;  // the kept map, relative to the page; empty when none
+    bool readable;        // false when the bytes could not be had at all
+    bool sound;           // false for an invalid map or one that could not be read
+    std::string fault;    // why, when not sound
+    MapInfo info;         // the figures of a sound map; fileSize of any readable one
+    GalleryPicture topDown, isometric;
+};
+
+// The whole page; `subtitle` says where the maps came from.
+std::string galleryPage(const std::string& subtitle, const std::vector<GalleryCard>& cards);
+
+// `text` with &, <, > and quotes escaped for HTML text and attribute values.
+std::string escapeHtml(const std::string& text);
