@@ -302,7 +302,7 @@ TEST(DecoderWalk, VisitsEachColumnInFileOrderUpToTheFirstFault) {
     };
     const Case cases[] = {
         {"a sound file", fileWith(513, smallColumn), true, columnCount, VxlFault::none},
-        {"a fault in column (1, 1)", fileWith(513, span(0, 10, 8, 0)), false, 513,
+        {"a fault in column (1, 1)", fileWith(513, spanBytes({{0, 10, 8, 0, {}}})), false, 513,
          VxlFault::topEndBeforeStart},
         {"a byte after the last column", join({fileWith(0, smallColumn), {0}}), false, columnCount,
          VxlFault::trailingBytes},

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "run_process.h"
+#include "tests/support/scratch_folder_fixture.h"
 
 #define STBI_ONLY_PNG
 #define STB_IMAGE_IMPLEMENTATION
@@ -14,12 +14,7 @@
 
 namespace {
 
-class PngFile : public testing::Test {
-protected:
-    void SetUp() override { folder = makeScratchFolder(); }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-    std::string folder;
-};
+class PngFile : public ScratchFolderTest {};
 
 Image patterned(int32_t width, int32_t height) {
     Image image{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4)};
