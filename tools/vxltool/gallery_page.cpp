@@ -52,8 +52,9 @@ figcaption{color:var(--muted);font-size:11px;text-align:center}
 .verdict.ok{color:var(--ok)}.verdict.bad{color:var(--bad)}
 code{display:block;font:12px/1.35 ui-monospace,SFMono-Regular,Menlo,Consolas,monospace;
 color:var(--muted);overflow-wrap:anywhere;user-select:all}
-@media (max-width:520px){header{padding:10px 12px}.controls{margin-left:0}
-input[type=search]{width:100%}main{padding:10px;gap:12px}}
+@media (max-width:520px){header{padding:10px 12px}.controls{margin-left:0;width:100%}
+input[type=search]{width:100%}input[type=number]{width:5.8em}.controls label{flex-wrap:wrap}
+main{padding:10px;gap:12px}}
 )";
 
 // Sorting and filtering happen on the cards already in the page: their
@@ -264,12 +265,12 @@ std::string galleryPage(const std::string& subtitle, const std::vector<GalleryCa
         "<option value=\"size\">file size</option></select></label>\n"
         "<button id=\"direction\" type=\"button\" aria-pressed=\"false\" "
         "aria-label=\"Descending\">&#8593;</button>\n"
-        "<label><select id=\"figure\" aria-label=\"Figure to bound\">"
+        "<label>Only <select id=\"figure\" aria-label=\"Figure to bound\">"
         "<option value=\"solid\">solid voxels</option>"
         "<option value=\"colored\">coloured voxels</option>"
         "<option value=\"size\">file size</option></select>"
-        "<input type=\"number\" id=\"least\" placeholder=\"at least\" min=\"0\">"
-        "<input type=\"number\" id=\"most\" placeholder=\"at most\" min=\"0\"></label>\n"
+        "<input type=\"number\" id=\"least\" placeholder=\"min\" min=\"0\">"
+        "<input type=\"number\" id=\"most\" placeholder=\"max\" min=\"0\"></label>\n"
         "<span id=\"shown\"></span>\n</div>\n</header>\n<main id=\"cards\">\n";
     for (size_t i = 0; i < cards.size(); ++i) {
         html += cardHtml(cards[i], i);
