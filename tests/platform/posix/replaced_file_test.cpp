@@ -1,4 +1,4 @@
-#include "support/replaced_file.h"
+#include "platform/replaced_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
