@@ -90,15 +90,17 @@ bool openDirectly(ReplacedFile& output, const std::wstring& wide, int& error) {
     return true;
 }
 
+enum class TargetKind { missing, device, folder, file };
+
 // What stands at the target: false with `error` set when that cannot be
-// told; `exists` false when nothing does.
-bool inspectTarget(const std::wstring& wide, bool& exists, DWORD& attributes, int& error) {
+// told. Devices and pipes are whatever the system does not keep on a disk.
+bool inspectTarget(const std::wstring& wide, TargetKind& kind, DWORD& attributes, int& error) {
     const HANDLE handle =
         CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        exists = false;
+        kind = TargetKind::missing;
         if (code == ERROR_FILE_NOT_FOUND) {
             return true;
         }
@@ -106,16 +108,22 @@ bool inspectTarget(const std::wstring& wide, bool& exists, DWORD& attributes, in
         return false;
     }
     BY_HANDLE_FILE_INFORMATION information{};
-    const bool known = GetFileInformationByHandle(handle, &information) != 0;
-    const DWORD code = GetLastError();
+    bool known = true;
+    DWORD code = 0;
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        kind = TargetKind::device;
+    } else if (GetFileInformationByHandle(handle, &information) != 0) {
+        attributes = information.dwFileAttributes;
+        kind = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TargetKind::folder : TargetKind::file;
+    } else {
+        known = false;
+        code = GetLastError();
+    }
     CloseHandle(handle);
     if (!known) {
         error = errnoFromWin32(code);
-        return false;
     }
-    exists = true;
-    attributes = information.dwFileAttributes;
-    return true;
+    return known;
 }
 
 // Moving over a file is allowed where writing it is not (a read-only file,
@@ -193,16 +201,19 @@ bool openReplacement(const std::string& target, ReplacedFile& output, int& error
     if (isDevicePath(target)) {
         return openDirectly(output, wideTarget, error);
     }
-    bool exists = false;
+    TargetKind kind = TargetKind::missing;
     DWORD attributes = 0;
-    if (!inspectTarget(wideTarget, exists, attributes, error)) {
+    if (!inspectTarget(wideTarget, kind, attributes, error)) {
         return false;
     }
-    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (kind == TargetKind::folder) {
         error = EISDIR;
         return false;
     }
-    if (exists && !mayWrite(wideTarget, attributes, error)) {
+    if (kind == TargetKind::device) {
+        return openDirectly(output, wideTarget, error);
+    }
+    if (kind == TargetKind::file && !mayWrite(wideTarget, attributes, error)) {
         return false;
     }
     std::string name;

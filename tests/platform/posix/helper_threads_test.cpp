@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "support/row_jobs.h"
-#include "worker_count.h"
+#include "tests/support/worker_count.h"
 
 namespace {
 

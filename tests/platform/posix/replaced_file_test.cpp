@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/scratch_folder_fixture.h"
 
 namespace {
