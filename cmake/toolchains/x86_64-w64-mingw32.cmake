@@ -15,3 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_CROSSCOMPILING_EMULATOR env WINEDEBUG=-all wine)
+# zlib (libz-mingw-w64-dev) comes as a DLL's import library too; the programs
+# take the static one, like the runtime.
+set(ZLIB_USE_STATIC_LIBS ON)
