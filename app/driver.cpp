@@ -1,8 +1,5 @@
 #include "app/driver.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +8,8 @@
 
 #include "app/decimal.h"
 #include "app/options.h"
+#include "platform/console.h"
+#include "platform/file_names.h"
 #include "support/growable_array.h"
 
 namespace {
@@ -19,8 +18,7 @@ constexpr char fallbackProgramName[] = "qormap";
 
 // The name errors are prefixed with: the invocation name without its folder.
 const char* programName(const char* invocation) {
-    const char* slash = std::strrchr(invocation, '/');
-    return slash != nullptr ? slash + 1 : invocation;
+    return withoutFolder(invocation);
 }
 
 int reportFailure(const char* invocation, const char* path, int status, int error) {
@@ -48,14 +46,7 @@ int reportFailure(const char* invocation, const char* path, int status, int erro
 // there: then they would be written into the map, and go to standard error.
 // A character device (the terminal, /dev/null) keeps no bytes to corrupt.
 std::FILE* consoleFor(const char* outputPath) {
-    struct stat target {};
-    struct stat console {};
-    if (stat(outputPath, &target) == 0 && fstat(STDOUT_FILENO, &console) == 0 &&
-        target.st_dev == console.st_dev && target.st_ino == console.st_ino &&
-        !S_ISCHR(target.st_mode)) {
-        return stderr;
-    }
-    return stdout;
+    return isStandardOutputFile(outputPath) ? stderr : stdout;
 }
 
 int generateAndWrite(const char* invocation, const CommandLine& commandLine) {

@@ -1,5 +1,5 @@
 #include "app/driver.h"
-#include "support/replaced_file.h"
+#include "platform/replaced_file.h"
 
 int main(int argc, char** argv) {
     // The library never touches signals; the command owns its process.

@@ -6,12 +6,7 @@
 #include <system_error>
 #include <thread>
 
-#include <pthread.h>
-#ifdef __linux__
-#include <sched.h>
-#endif
-
-#include "support/signals_held.h"
+#include "platform/helper_threads.h"
 
 namespace {
 
@@ -22,18 +17,8 @@ constexpr int32_t defaultWorkerCount = 2;
 // sleeping thread can take that long to be scheduled again.
 constexpr auto idleSpin = std::chrono::milliseconds(3);
 
-// CPUs this process may run on: a process limited to one (taskset, a cgroup)
-// gains nothing from a second thread.
-int32_t usableCpuCount() {
-#ifdef __linux__
-    cpu_set_t allowed;
-    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
-        return CPU_COUNT(&allowed);
-    }
-#endif
-    return static_cast<int32_t>(std::thread::hardware_concurrency());
-}
-
+// A process limited to one CPU (taskset, a cgroup) gains nothing from a
+// second thread.
 int32_t initialWorkerCount() {
     return usableCpuCount() == 1 ? 1 : defaultWorkerCount;
 }
@@ -91,51 +76,27 @@ void helperLoop(int32_t index) {
     }
 }
 
-// A new thread starts on its creator's CPU and can stay there for tens of
-// milliseconds while another CPU idles; a helper is therefore kept off the
-// CPU the caller is on. Where that cannot be done, the scheduler decides.
-void keepOffCallersCpu([[maybe_unused]] std::thread& helper) {
-#ifdef __linux__
-    cpu_set_t allowed;
-    const int current = sched_getcpu();
-    if (sched_getaffinity(0, sizeof allowed, &allowed) != 0 || current < 0 ||
-        current >= CPU_SETSIZE || !CPU_ISSET(current, &allowed) || CPU_COUNT(&allowed) < 2) {
-        return;
-    }
-    CPU_CLR(current, &allowed);
-    pthread_setaffinity_np(helper.native_handle(), sizeof allowed, &allowed);
-#endif
-}
-
-// Signals sent to the process are left to the threads that were there
-// before the helpers: code that blocks one on its own thread for a moment
-// (to change what a handler would see) must not have a helper take it then.
-// Faults stay unblocked, so a helper's own crash is reported as usual.
-sigset_t processSignals() {
-    sigset_t set;
-    sigfillset(&set);
-    for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS}) {
-        sigdelset(&set, fault);
-    }
-    return set;
-}
-
 void startHelpers(int32_t wanted) {
     if (helpersStarted >= wanted) {
         return;
     }
-    // A new thread inherits its creator's signal mask.
-    const SignalsHeld held(processSignals());
-    while (helpersStarted < wanted) {
-        try {
-            std::thread helper(helperLoop, helpersStarted);
-            keepOffCallersCpu(helper);
-            helper.detach();
-        } catch (const std::system_error&) {
-            return;
-        }
-        ++helpersStarted;
-    }
+    // Signals sent to the process are left to the threads that were there
+    // before the helpers.
+    startWithSignalsHeld(
+        [](void* context) {
+            const int32_t target = *static_cast<const int32_t*>(context);
+            while (helpersStarted < target) {
+                try {
+                    std::thread helper(helperLoop, helpersStarted);
+                    keepOffCallersCpu(helper);
+                    helper.detach();
+                } catch (const std::system_error&) {
+                    return;
+                }
+                ++helpersStarted;
+            }
+        },
+        &wanted);
 }
 
 }  // namespace

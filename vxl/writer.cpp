@@ -7,7 +7,7 @@
 #include <new>
 #include <utility>
 
-#include "support/replaced_file.h"
+#include "platform/replaced_file.h"
 #include "support/row_jobs.h"
 
 namespace {

@@ -4,9 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include <sys/mman.h>
-
-alignas(hugePageSize) VoxelWorld voxelWorld;
+alignas(worldBlockAlignment) VoxelWorld voxelWorld;
 
 void fillColumnSpan(int32_t x, int32_t y, int32_t z0, int32_t z1, VoxelColor fill) {
     if (z1 < z0) {
@@ -38,13 +36,9 @@ void clearWorld() {
 }
 
 void adviseWorldPages() {
-#ifdef MADV_HUGEPAGE
-    // Failure (no transparent huge pages in this kernel) leaves 4 KiB pages.
-    madvise(&voxelWorld, sizeof voxelWorld, MADV_HUGEPAGE);
-#endif
+    adviseHugePages(&voxelWorld, sizeof voxelWorld);
 }
 
 void releaseWorldPages() {
-    // Private anonymous pages read as zero after this and are faulted in anew.
-    madvise(&voxelWorld, sizeof voxelWorld, MADV_DONTNEED);
+    releasePages(&voxelWorld, sizeof voxelWorld);
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/world_pages.h"
 #include "support/grid.h"
 #include "world/voxel.h"
 
@@ -20,9 +21,7 @@ struct VoxelWorld {
     ScalarField scratchFieldB;
 };
 
-constexpr size_t hugePageSize = size_t{2} << 20;
-
-alignas(hugePageSize) extern VoxelWorld voxelWorld;
+alignas(worldBlockAlignment) extern VoxelWorld voxelWorld;
 
 // The arrays by their own names; each is a constant alias, so using one costs
 // no more than using a plain global array.

@@ -17,7 +17,8 @@
 #include <vector>
 
 #include "tests/support/map_file.h"
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/sha256_hex.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "tests/support/map_file.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder_fixture.h"
+#include "tests/support/sha256_hex.h"
 
 namespace {
 

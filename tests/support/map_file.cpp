@@ -1,11 +1,8 @@
 #include "tests/support/map_file.h"
 
 #include <gtest/gtest.h>
-#include <openssl/evp.h>
 
-#include <cstdio>
-
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
 #include "vxl/writer.h"
 
 std::vector<size_t> recordOffsets(std::span<const uint8_t> file) {
@@ -27,19 +24,6 @@ std::vector<size_t> recordOffsets(std::span<const uint8_t> file) {
 
 std::span<const uint8_t> asBytes(const std::string& text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
-}
-
-std::string sha256Hex(const std::string& bytes) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int length = 0;
-    EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr);
-    std::string hex;
-    for (unsigned int i = 0; i < length; ++i) {
-        char pair[3];
-        std::snprintf(pair, sizeof pair, "%02x", digest[i]);
-        hex += pair;
-    }
-    return hex;
 }
 
 std::vector<uint8_t> writeWorldBytes(const std::string& folder) {

@@ -14,9 +14,6 @@ std::vector<size_t> recordOffsets(std::span<const uint8_t> file);
 // The bytes of `text` as unsigned bytes.
 std::span<const uint8_t> asBytes(const std::string& text);
 
-// SHA-256 of `bytes` as 64 lowercase hex digits.
-std::string sha256Hex(const std::string& bytes);
-
 // Writes the world with writeVxl to a file in `folder` and returns the file's
 // bytes; the world stays as it was.
 std::vector<uint8_t> writeWorldBytes(const std::string& folder);

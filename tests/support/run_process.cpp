@@ -7,48 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::string makeScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qormap-test-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot make a scratch folder");
-    }
-    return pattern;
-}
-
-std::vector<std::string> folderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-bool permissionsApply() {
-    const std::string folder = makeScratchFolder();
-    chmod(folder.c_str(), 0500);
-    const int probe = open((folder + "/probe").c_str(), O_WRONLY | O_CREAT, 0600);
-    if (probe >= 0) {
-        close(probe);
-        unlink((folder + "/probe").c_str());
-    }
-    chmod(folder.c_str(), 0700);
-    rmdir(folder.c_str());
-    return probe < 0;
-}
 
 namespace {
 

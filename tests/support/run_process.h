@@ -1,9 +1,11 @@
-// Helpers for tests that look at the world outside the process: child
-// processes, scratch folders and whole files.
+// Helpers for tests that run the programs as child processes (POSIX only),
+// with the scratch folders and whole files those tests look at.
 #pragma once
 
 #include <string>
 #include <vector>
+
+#include "tests/support/scratch_folder.h"
 
 struct ProcessResult {
     int exitStatus;  // -1 when the child did not exit normally
@@ -26,16 +28,3 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 // Starts `program` with its console output discarded and returns its process
 // id without waiting.
 int startProcess(const std::string& program, const std::vector<std::string>& arguments);
-
-// A fresh empty folder under the system's temporary folder.
-std::string makeScratchFolder();
-
-// False when file permissions do not stop this process (root with its
-// capabilities), so that tests of permission failures know to skip.
-bool permissionsApply();
-
-// The names in `folder`, sorted, so that a stray temporary file shows.
-std::vector<std::string> folderEntries(const std::string& folder);
-
-// Every byte of the file at `path`; empty when it cannot be read.
-std::string readAll(const std::string& path);

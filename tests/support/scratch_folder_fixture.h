@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
 
 class ScratchFolderTest : public testing::Test {
 protected:

@@ -11,7 +11,7 @@
 #include "tests/support/column_records.h"
 #include "tests/support/map_file.h"
 #include "tests/support/random_world.h"
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/world_file_fixture.h"
 #include "vxl/writer.h"
 #include "world/structures.h"

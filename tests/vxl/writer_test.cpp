@@ -15,27 +15,34 @@
 #include "tests/support/column_records.h"
 #include "tests/support/map_file.h"
 #include "tests/support/random_world.h"
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/worker_count.h"
 #include "tests/support/world_file_fixture.h"
 #include "world/world.h"
 
 namespace {
 
-Bytes encodeToBytes(int32_t x, int32_t y) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* stream = open_memstream(&buffer, &size);
-    encodeColumn(stream, x, y);
-    std::fclose(stream);
-    Bytes bytes(buffer, buffer + size);
-    std::free(buffer);
-    return bytes;
-}
-
 Bytes readFile(const std::string& path) {
     const std::string bytes = readAll(path);
     return Bytes(bytes.begin(), bytes.end());
+}
+
+// The bytes `write` puts on a stream, through a scratch file: the C library's
+// memory streams are not on every system.
+template <typename Write>
+Bytes streamedBytes(Write&& write) {
+    const std::string folder = makeScratchFolder();
+    const std::string path = folder + "/stream";
+    std::FILE* stream = std::fopen(path.c_str(), "wb");
+    write(stream);
+    std::fclose(stream);
+    Bytes bytes = readFile(path);
+    std::filesystem::remove_all(folder);
+    return bytes;
+}
+
+Bytes encodeToBytes(int32_t x, int32_t y) {
+    return streamedBytes([&](std::FILE* stream) { encodeColumn(stream, x, y); });
 }
 
 class Writer : public WorldFileTest {};
@@ -43,15 +50,12 @@ class Writer : public WorldFileTest {};
 }  // namespace
 
 TEST_F(Writer, WordsAreLittleEndian) {
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* stream = open_memstream(&buffer, &size);
-    writeWordLE(stream, 0x806060FFu);
-    writeWordLE(stream, 0x01020304u);
-    std::fclose(stream);
+    const Bytes written = streamedBytes([](std::FILE* stream) {
+        writeWordLE(stream, 0x806060FFu);
+        writeWordLE(stream, 0x01020304u);
+    });
     const Bytes expected = {0xFF, 0x60, 0x60, 0x80, 0x04, 0x03, 0x02, 0x01};
-    EXPECT_EQ(Bytes(buffer, buffer + size), expected);
-    std::free(buffer);
+    EXPECT_EQ(written, expected);
 }
 
 TEST_F(Writer, ExposureIgnoresNeighboursOutsideTheWorld) {
@@ -172,17 +176,13 @@ namespace {
 // Every record through the plain span rule, on the world flipped in place.
 Bytes encodeFlippedWorld() {
     flipWorld();
-    char* buffer = nullptr;
-    size_t size = 0;
-    std::FILE* stream = open_memstream(&buffer, &size);
-    for (int32_t y = 0; y < worldSizeY; ++y) {
-        for (int32_t x = 0; x < worldSizeX; ++x) {
-            encodeColumn(stream, x, y);
+    const Bytes bytes = streamedBytes([](std::FILE* stream) {
+        for (int32_t y = 0; y < worldSizeY; ++y) {
+            for (int32_t x = 0; x < worldSizeX; ++x) {
+                encodeColumn(stream, x, y);
+            }
         }
-    }
-    std::fclose(stream);
-    Bytes bytes(buffer, buffer + size);
-    std::free(buffer);
+    });
     flipWorld();
     return bytes;
 }

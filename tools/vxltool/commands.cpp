@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "qormap/qormap.h"
 #include "tools/vxltool/gallery.h"
 #include "tools/vxltool/loaded_map.h"
 #include "tools/vxltool/map_diff.h"
@@ -32,7 +33,8 @@ constexpr char toolUsage[] =
     "  gallery FILE... -o DIR | gallery --seeds A-B [-b N -p N -c N -d] -o DIR\n"
     "                                 a page of many maps, with pictures and figures\n"
     "\n"
-    "Run 'vxltool COMMAND --help' for more on a command.\n"
+    "Run 'vxltool COMMAND --help' for more on a command, 'vxltool --version' for\n"
+    "the version.\n"
     "Exit status: 0 success; 1 an invalid or unreadable map, or a failed write;\n"
     "2 bad usage; 3 (diff) the maps differ.\n";
 
@@ -475,6 +477,10 @@ int runVxltool(int argumentCount, char** arguments) {
         words = {"--help"};
     } else if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(toolUsage, stdout);
+        return toolSuccess;
+    } else if (name == "--version") {
+        // The generator's library and this tool are one release.
+        std::printf("%s %s\n", toolName, qormap_version());
         return toolSuccess;
     }
     for (const Command& command : commands) {

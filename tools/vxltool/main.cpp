@@ -1,4 +1,4 @@
-#include "support/replaced_file.h"
+#include "platform/replaced_file.h"
 #include "tools/vxltool/commands.h"
 
 int main(int argc, char** argv) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "support/replaced_file.h"
+#include "platform/replaced_file.h"
 
 namespace {
 

@@ -5,6 +5,6 @@
 #include <string>
 
 // Writes `size` bytes to `path` through a replacement beside it (see
-// support/replaced_file.h): a failure leaves any earlier file as it was. Calls
+// platform/replaced_file.h): a failure leaves any earlier file as it was. Calls
 // from several threads take turns. False with `reason` set when it fails.
 bool writeWholeFile(const std::string& path, const void* data, size_t size, std::string& reason);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/support/map_file.h"
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/world_file_fixture.h"
 #include "world/world.h"
 

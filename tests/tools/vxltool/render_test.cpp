@@ -8,7 +8,8 @@
 
 #include "qormap/qormap.h"
 #include "tests/support/map_file.h"
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
+#include "tests/support/sha256_hex.h"
 #include "tests/support/world_file_fixture.h"
 #include "vxl/decoder.h"
 #include "world/world.h"

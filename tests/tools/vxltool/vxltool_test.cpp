@@ -464,3 +464,10 @@ TEST_F(Vxltool, GalleryIntoAFolderWithoutWritePermissionSaysWhy) {
               "vxltool gallery: cannot make folder '" + locked + "/pictures': Permission denied\n");
     EXPECT_TRUE(folderEntries(locked).empty());
 }
+
+TEST_F(Vxltool, VersionIsTheProjects) {
+    const ProcessResult result = run({"--version"});
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out, "vxltool " QORMAP_PROJECT_VERSION "\n");
+    EXPECT_EQ(result.err, "");
+}

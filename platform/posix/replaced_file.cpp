@@ -1,4 +1,4 @@
-#include "support/replaced_file.h"
+#include "platform/replaced_file.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "support/signals_held.h"
+#include "platform/posix/signals_held.h"
 
 namespace {
 

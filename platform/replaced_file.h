@@ -1,9 +1,10 @@
 // Output that never leaves a half-written file behind: a regular file (or a
-// new one) is written beside its target and renamed over it only once
-// complete; devices, pipes and anything under /dev or /proc (the standard
-// streams among them) are written directly and never removed. A run ended by
-// SIGINT, SIGTERM or SIGHUP removes its temporary file; one killed outright
-// leaves at most a ".NAME.tmp-XXXXXX" beside the untouched target.
+// new one) is written beside its target and moved over it only once
+// complete; devices, pipes and (on POSIX) anything under /dev or /proc are
+// written directly and never removed. An interrupted run (SIGINT, SIGTERM or
+// SIGHUP; on Windows Ctrl-C, Ctrl-Break or the console closing) removes its
+// temporary file; one killed outright leaves at most a ".NAME.tmp-XXXXXX"
+// beside the untouched target. Paths are UTF-8.
 #pragma once
 
 #include <cstdio>
@@ -15,10 +16,10 @@ struct ReplacedFile {
     std::string temporary;  // empty when writing to the target directly
 };
 
-// Makes SIGINT, SIGTERM and SIGHUP remove the pending temporary file before
-// they end the process as they otherwise would. Signals the process was
-// started with ignored stay ignored. SIGXFSZ is ignored, so that a file-size
-// limit shows as a failed write. Call once, at the start of main.
+// Makes an interrupt remove the pending temporary file before it ends the
+// process as it otherwise would. POSIX signals the process was started with
+// ignored stay ignored, and SIGXFSZ is ignored, so that a file-size limit
+// shows as a failed write. Call once, at the start of main.
 void removeTemporaryFilesOnInterrupt();
 
 // Opens the stream to write `target` through; false with `error` set (errno).

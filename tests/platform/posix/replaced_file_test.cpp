@@ -1,4 +1,4 @@
-#include "support/replaced_file.h"
+#include "platform/replaced_file.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/run_process.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/scratch_folder_fixture.h"
 
 namespace {

@@ -1,0 +1,8 @@
+#include "platform/file_names.h"
+
+#include <cstring>
+
+const char* withoutFolder(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    return slash != nullptr ? slash + 1 : path;
+}

@@ -1,0 +1,228 @@
+// The Windows side of whole-or-nothing output, run under wine in CI.
+#include "platform/replaced_file.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/driver.h"
+#include "tests/support/scratch_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class WindowsReplacedFile : public testing::Test {
+protected:
+    void SetUp() override { folder = makeScratchFolder(); }
+    void TearDown() override {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        fs::remove_all(folder);
+    }
+
+    void writeFile(const std::string& path, const std::string& text) const {
+        std::ofstream(fs::u8path(path), std::ios::binary) << text;
+    }
+
+    std::vector<std::string> entries() const { return folderEntries(folder); }
+
+    std::string folder;
+};
+
+// Runs the program in this process, its console lines captured.
+struct ProgramRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+ProgramRun runCaptured(std::vector<std::string> words) {
+    std::vector<char*> arguments;
+    for (std::string& word : words) {
+        arguments.push_back(word.data());
+    }
+    arguments.push_back(nullptr);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = runProgram(static_cast<int>(words.size()), arguments.data());
+    std::string out = testing::internal::GetCapturedStdout();
+    return {status, out, testing::internal::GetCapturedStderr()};
+}
+
+}  // namespace
+
+TEST_F(WindowsReplacedFile, ReplacesAnExistingFileOnlyWhenComplete) {
+    const std::string target = folder + "/map.vxl";
+    writeFile(target, "earlier");
+    ReplacedFile output;
+    int error = 0;
+    ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
+    // Bytes a text-mode stream would turn or stop at: \n, 0x1A.
+    std::fwrite("new\n\x1Amap", 1, 8, output.file);
+    EXPECT_EQ(readAll(target), "earlier");
+    ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
+    EXPECT_EQ(readAll(target), std::string("new\n\x1Amap", 8));
+    EXPECT_EQ(entries(), std::vector<std::string>{"map.vxl"});
+}
+
+TEST_F(WindowsReplacedFile, EarlierMapKeptWhenWritingFails) {
+    const std::string target = folder + "/map.vxl";
+    writeFile(target, "earlier");
+    ReplacedFile output;
+    int error = 0;
+    // What the writer does when a write fails part way.
+    ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
+    std::fputs("half a map", output.file);
+    abandonReplacement(output);
+    EXPECT_EQ(readAll(target), "earlier");
+    EXPECT_EQ(entries(), std::vector<std::string>{"map.vxl"});
+
+    // The move itself refused: another program holds the map open without
+    // letting it be replaced.
+    ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
+    std::fputs("whole map", output.file);
+    const HANDLE holder = CreateFileW(fs::u8path(target).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const bool committed = commitReplacement(output, error);
+    CloseHandle(holder);
+    EXPECT_FALSE(committed);
+    EXPECT_EQ(error, EACCES) << std::strerror(error);
+    EXPECT_EQ(readAll(target), "earlier");
+    EXPECT_EQ(entries(), std::vector<std::string>{"map.vxl"});
+}
+
+TEST_F(WindowsReplacedFile, ReadOnlyTargetIsRefused) {
+    const std::string target = folder + "/read-only.vxl";
+    writeFile(target, "earlier");
+    ASSERT_TRUE(SetFileAttributesW(fs::u8path(target).c_str(), FILE_ATTRIBUTE_READONLY));
+    ReplacedFile output;
+    int error = 0;
+    EXPECT_FALSE(openReplacement(target, output, error));
+    EXPECT_EQ(error, EACCES);
+    EXPECT_EQ(readAll(target), "earlier");
+    EXPECT_EQ(entries(), std::vector<std::string>{"read-only.vxl"});
+}
+
+TEST_F(WindowsReplacedFile, TargetsThatCannotBeOpened) {
+    fs::create_directory(folder + "/folder");
+    const struct {
+        std::string path;
+        int error;
+    } cases[] = {
+        {folder + "/missing/map.vxl", ENOENT},
+        {folder + "\\missing\\map.vxl", ENOENT},
+        {folder + "/folder", EISDIR},
+        {folder + "/folder/", EISDIR},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ReplacedFile output;
+        int error = 0;
+        EXPECT_FALSE(openReplacement(c.path, output, error));
+        EXPECT_EQ(error, c.error) << std::strerror(error);
+    }
+    EXPECT_EQ(entries(), std::vector<std::string>{"folder"});
+    EXPECT_TRUE(fs::is_empty(folder + "/folder"));
+}
+
+namespace {
+
+// The "\\?\" form of `path`, which the system takes past 260 characters.
+std::wstring prefixedPath(const std::string& path) {
+    return L"\\\\?\\" + fs::absolute(fs::u8path(path)).make_preferred().wstring();
+}
+
+}  // namespace
+
+// UTF-8 names reach the system intact, and so do paths past 260 characters.
+TEST_F(WindowsReplacedFile, Utf8AndLongPaths) {
+    const std::string utf8Folder = folder + "/cart\xC3\xA9s \xE2\x82\xAC";  // "cartés €"
+    std::vector<std::string> longFolders;
+    std::string longFolder = folder;
+    while (longFolder.size() < 300) {
+        longFolder += "/a-long-folder-name";
+        longFolders.push_back(longFolder);
+        ASSERT_TRUE(CreateDirectoryW(prefixedPath(longFolder).c_str(), nullptr));
+    }
+    fs::create_directory(fs::u8path(utf8Folder));
+    for (const std::string& target : {utf8Folder + "/m\xC3\xB6.vxl", longFolder + "/map.vxl"}) {
+        SCOPED_TRACE(target);
+        ReplacedFile output;
+        int error = 0;
+        ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
+        std::fputs("map", output.file);
+        ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
+    }
+    std::string text;
+    std::ifstream(fs::u8path(utf8Folder + "/m\xC3\xB6.vxl"), std::ios::binary) >> text;
+    EXPECT_EQ(text, "map");
+    const std::wstring longTarget = prefixedPath(longFolder + "/map.vxl");
+    EXPECT_NE(GetFileAttributesW(longTarget.c_str()), INVALID_FILE_ATTRIBUTES);
+    // Taken down by hand: the folder helpers stop at 260 characters.
+    DeleteFileW(longTarget.c_str());
+    for (auto at = longFolders.rbegin(); at != longFolders.rend(); ++at) {
+        RemoveDirectoryW(prefixedPath(*at).c_str());
+    }
+}
+
+TEST_F(WindowsReplacedFile, DevicesAreWrittenDirectly) {
+    for (const char* device : {"NUL", "nul.vxl", "//./NUL"}) {
+        SCOPED_TRACE(device);
+        ReplacedFile output;
+        int error = 0;
+        ASSERT_TRUE(openReplacement(device, output, error)) << std::strerror(error);
+        EXPECT_TRUE(output.temporary.empty());
+        std::fputs("map", output.file);
+        EXPECT_TRUE(commitReplacement(output, error)) << std::strerror(error);
+    }
+}
+
+TEST_F(WindowsReplacedFile, ProgramNamesThePathAndTheReason) {
+    fs::create_directory(folder + "/folder");
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {folder + "/missing/map.vxl", "No such file or directory"},
+        {folder + "/folder", "Is a directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const ProgramRun run = runCaptured({"C:\\games\\qormap.exe", "-s", "1", "-o", c.path});
+        EXPECT_EQ(run.status, exitFailure);
+        EXPECT_EQ(run.err,
+                  "qormap.exe: cannot create map file '" + c.path + "': " + c.reason + "\n");
+    }
+    EXPECT_EQ(entries(), std::vector<std::string>{"folder"});
+}
+
+// Without -o the map goes to \program files\brindlemoor\vxl on the current
+// drive, which is never created.
+TEST_F(WindowsReplacedFile, DefaultPathNamesTheCurrentDrive) {
+    wchar_t full[MAX_PATH];
+    ASSERT_NE(GetFullPathNameW(fs::u8path(defaultOutputPath).c_str(), MAX_PATH, full, nullptr), 0u);
+    wchar_t current[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    EXPECT_EQ(std::wstring(full).substr(0, 3), std::wstring(current).substr(0, 2) + L"\\");
+    EXPECT_EQ(std::wstring(full).substr(2), L"\\program files\\brindlemoor\\vxl\\qormap.vxl");
+
+    const std::wstring brand = std::wstring(full).substr(0, 3) + L"program files\\brindlemoor";
+    if (GetFileAttributesW(brand.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        GTEST_SKIP() << "this machine has the game's folder";
+    }
+    const ProgramRun run = runCaptured({"qormap", "-s", "1"});
+    EXPECT_EQ(run.status, exitFailure);
+    EXPECT_EQ(run.err, std::string("qormap: cannot create map file '") + defaultOutputPath +
+                           "': No such file or directory (choose the file with -o)\n");
+    EXPECT_EQ(GetFileAttributesW(brand.c_str()), INVALID_FILE_ATTRIBUTES);
+}
