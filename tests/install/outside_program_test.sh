@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build into a fresh prefix and builds the C example against it
 # as an outside project would: through find_package (shared and static) and
-# through pkg-config. Each program must write the seed-1 map.
+# through pkg-config (shared and static). Each program must write the seed-1 map.
 # Usage: outside_program_test.sh BUILD_DIR SOURCE_DIR C_COMPILER
 set -euo pipefail
 build=$1 source=$2 cc=$3
@@ -38,3 +38,8 @@ flags=$(PKG_CONFIG_PATH="$pcdir" pkg-config --cflags --libs qormap)
 "$cc" -o "$work/pkg-config" "$source/examples/c/generate_map.c" $flags
 LD_LIBRARY_PATH=$(PKG_CONFIG_PATH="$pcdir" pkg-config --variable=libdir qormap) \
   check pkg-config "$work/pkg-config"
+# A static program: the C++ runtime and libm come from Libs.private.
+flags=$(PKG_CONFIG_PATH="$pcdir" pkg-config --static --cflags --libs qormap)
+# shellcheck disable=SC2086
+"$cc" -static -o "$work/pkg-config-static" "$source/examples/c/generate_map.c" $flags
+check pkg-config-static "$work/pkg-config-static"
