@@ -11,7 +11,7 @@ else()
   set(qormap_world_alignment 2097152)  # a huge page
 endif()
 
-set(qormap_platform_sources platform/whole_file.cpp)
+set(qormap_platform_sources platform/replaced_file.cpp platform/whole_file.cpp)
 foreach(concern console file_names helper_threads replaced_file whole_file world_pages)
   list(APPEND qormap_platform_sources platform/${qormap_platform}/${concern}.cpp)
 endforeach()
