@@ -17,7 +17,6 @@
 
 #include "tests/platform/replaced_file_contract.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/scratch_folder_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -41,14 +40,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(ReplacedFileContract, ReplacedFileContract, Posix
 
 namespace {
 
-class ReplacedFileTest : public ScratchFolderTest {
-protected:
-    std::vector<std::string> entries() const { return folderEntries(folder); }
-
-    void writeFile(const std::string& path, const std::string& text) const {
-        std::ofstream(path, std::ios::binary) << text;
-    }
-};
+using ReplacedFileTest = ReplacedFileContract<PosixFiles>;
 
 mode_t modeOf(const std::string& path) {
     struct stat status {};
@@ -87,31 +79,22 @@ TEST_F(ReplacedFileTest, NewFilesFollowTheUmaskAndReplacementsKeepTheirMode) {
 // A regular file is replaced whole wherever it lives; only what is not kept
 // under its name is streamed.
 TEST_F(ReplacedFileTest, StreamedOrReplacedByWhatTheFileIs) {
-    const std::string fifo = folder + "/fifo";
-    mkfifo(fifo.c_str(), 0600);
     const std::string plain = folder + "/plain.vxl";
     writeFile(plain, "old");
+    mkfifo((folder + "/fifo").c_str(), 0600);
     const int descriptor = open(plain.c_str(), O_RDONLY);
     const struct {
         std::string path;
         bool streamed;
     } cases[] = {
         {plain, false},
-        {"/dev/shm/" + fs::path(folder).filename().string() + ".vxl", false},
-        {fifo, true},
+        {"/dev/shm/a.vxl", false},
+        {folder + "/fifo", true},
         {"/dev/stdin", true},
         {"/proc/self/fd/" + std::to_string(descriptor), true},  // a regular file behind it
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(isStreamPath(c.path), c.streamed);
-        if (!c.streamed && fs::exists(fs::path(c.path).parent_path())) {
-            ReplacedFile output;
-            int error = 0;
-            ASSERT_TRUE(openReplacement(c.path, output, error)) << std::strerror(error);
-            EXPECT_FALSE(output.temporary.empty());
-            abandonReplacement(output);
-        }
+        EXPECT_EQ(isStreamPath(c.path), c.streamed) << c.path;
     }
     close(descriptor);
 }

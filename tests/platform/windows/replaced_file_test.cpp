@@ -38,24 +38,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(ReplacedFileContract, ReplacedFileContract, Windo
 
 namespace {
 
-class WindowsReplacedFile : public testing::Test {
-protected:
-    void SetUp() override { folder = makeScratchFolder(); }
-    void TearDown() override {
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        fs::remove_all(folder);
-    }
-
-    void writeFile(const std::string& path, const std::string& text) const {
-        std::ofstream(fs::u8path(path), std::ios::binary) << text;
-    }
-
-    std::vector<std::string> entries() const { return folderEntries(folder); }
-
-    std::string folder;
-};
+using WindowsReplacedFile = ReplacedFileContract<WindowsFiles>;
 
 // Runs the program in this process, its console lines captured.
 struct ProgramRun {
