@@ -1,5 +1,6 @@
 # What differs between the systems the programs run on, chosen here once: the
-# rest of the code calls the same functions everywhere. Sets
+# rest of the code calls the same functions everywhere. The logic both share
+# lives in platform/ itself and calls each system's small hooks. Sets
 # qormap_platform_sources, for the generator's library.
 if(WIN32)
   set(qormap_platform windows)
@@ -10,7 +11,7 @@ else()
   set(qormap_world_alignment 2097152)  # a huge page
 endif()
 
-set(qormap_platform_sources)
+set(qormap_platform_sources platform/replaced_file.cpp platform/whole_file.cpp)
 foreach(concern console file_names helper_threads replaced_file whole_file world_pages)
   list(APPEND qormap_platform_sources platform/${qormap_platform}/${concern}.cpp)
 endforeach()

@@ -2,5 +2,6 @@
 #pragma once
 
 // The part of `path` after its last folder separator ('/', and on Windows
-// '\' too): a program's name without the folder it was started from.
+// '\' and a drive's colon too): a program's name without the folder it was
+// started from, a file's name without its folder.
 const char* withoutFolder(const char* path);

@@ -1,10 +1,11 @@
 // Output that never leaves a half-written file behind: a regular file (or a
-// new one) is written beside its target and moved over it only once
-// complete; devices, pipes and (on POSIX) anything under /dev or /proc are
-// written directly and never removed. An interrupted run (SIGINT, SIGTERM or
-// SIGHUP; on Windows Ctrl-C, Ctrl-Break or the console closing) removes its
-// temporary file; one killed outright leaves at most a ".NAME.tmp-XXXXXX"
-// beside the untouched target. Paths are UTF-8.
+// new one), wherever it lives, is written beside its target and moved over it
+// only once complete; devices, pipes, sockets and descriptors the caller holds
+// (/dev/stdout) are written directly and never removed. An interrupted run
+// (SIGINT, SIGTERM or SIGHUP; on Windows Ctrl-C, Ctrl-Break or the console
+// closing) removes its temporary file; one killed outright leaves at most a
+// ".NAME.tmp-XXXXXX" beside the untouched target, NAME cut short where the
+// target's name is long. Paths are UTF-8.
 #pragma once
 
 #include <cstdio>
@@ -15,6 +16,11 @@ struct ReplacedFile {
     std::string target;     // where the output lands: a symbolic link is followed
     std::string temporary;  // empty when writing to the target directly
 };
+
+// True when output to `path` would be streamed into what stands there (a
+// device, pipe, socket or descriptor such as /dev/stdin) rather than land in
+// a file kept under that name.
+bool isStreamPath(const std::string& path);
 
 // Makes an interrupt remove the pending temporary file before it ends the
 // process as it otherwise would. POSIX signals the process was started with

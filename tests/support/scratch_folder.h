@@ -10,7 +10,7 @@ std::string makeScratchFolder();
 // The names in `folder`, sorted, so that a stray temporary file shows.
 std::vector<std::string> folderEntries(const std::string& folder);
 
-// Every byte of the file at `path`; empty when it cannot be read.
+// Every byte of the file at `path` (UTF-8); empty when it cannot be read.
 std::string readAll(const std::string& path);
 
 // False when file permissions do not stop this process (root with its

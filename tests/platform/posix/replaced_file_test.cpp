@@ -1,5 +1,6 @@
 #include "platform/replaced_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -14,32 +15,32 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/replaced_file_contract.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/scratch_folder_fixture.h"
-
-namespace {
 
 namespace fs = std::filesystem;
 
-class ReplacedFileTest : public ScratchFolderTest {
-protected:
-    void SetUp() override {
-        ScratchFolderTest::SetUp();
-        savedMask = umask(022);
+// Named outside any anonymous namespace, as the contract's test names show it.
+struct PosixFiles {
+    static bool makeReadOnly(const std::string& path) {
+        return permissionsApply() && chmod(path.c_str(), 0444) == 0;
     }
-    void TearDown() override {
-        umask(savedMask);
-        ScratchFolderTest::TearDown();
+    static void makeWritable(const std::string& path) { chmod(path.c_str(), 0644); }
+    static std::vector<RefusedTarget> refusedTargets(const std::string& folder) {
+        std::ofstream(folder + "/file") << "";
+        fs::create_symlink("loop", folder + "/loop");
+        return {{folder + "/file/x.png", ENOTDIR}, {folder + "/loop", ELOOP}};
     }
-
-    std::vector<std::string> entries() const { return folderEntries(folder); }
-
-    void writeFile(const std::string& path, const std::string& text) const {
-        std::ofstream(path, std::ios::binary) << text;
+    static std::vector<StreamTarget> streamTargets() {
+        return {{"/dev/null", true, 0}, {"/dev/full", false, ENOSPC}};
     }
-
-    mode_t savedMask = 0;
 };
+
+INSTANTIATE_TYPED_TEST_SUITE_P(ReplacedFileContract, ReplacedFileContract, PosixFiles);
+
+namespace {
+
+using ReplacedFileTest = ReplacedFileContract<PosixFiles>;
 
 mode_t modeOf(const std::string& path) {
     struct stat status {};
@@ -49,92 +50,53 @@ mode_t modeOf(const std::string& path) {
 
 }  // namespace
 
-TEST_F(ReplacedFileTest, NewFileAppearsOnlyWhenComplete) {
-    const std::string target = folder + "/new.png";
-    ReplacedFile output;
-    int error = 0;
-    ASSERT_TRUE(openReplacement(target, output, error));
-    std::fputs("picture", output.file);
-    EXPECT_FALSE(fs::exists(target));
-    ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
-    EXPECT_EQ(readAll(target), "picture");
-    EXPECT_EQ(modeOf(target) & 0777, 0644u);
-    EXPECT_EQ(entries(), std::vector<std::string>{"new.png"});
-}
-
-TEST_F(ReplacedFileTest, ReplacementKeepsTheTargetsMode) {
-    const std::string target = folder + "/old.png";
-    writeFile(target, "old");
-    chmod(target.c_str(), 0600);
-    ReplacedFile output;
-    int error = 0;
-    ASSERT_TRUE(openReplacement(target, output, error));
-    std::fputs("new", output.file);
-    EXPECT_EQ(readAll(target), "old");
-    ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
-    EXPECT_EQ(readAll(target), "new");
-    EXPECT_EQ(modeOf(target) & 0777, 0600u);
-    EXPECT_EQ(entries(), std::vector<std::string>{"old.png"});
-}
-
-TEST_F(ReplacedFileTest, AbandonedOutputLeavesTheTargetAlone) {
-    const std::string target = folder + "/kept.png";
-    writeFile(target, "kept");
-    ReplacedFile output;
-    int error = 0;
-    ASSERT_TRUE(openReplacement(target, output, error));
-    std::fputs("half a pict", output.file);
-    abandonReplacement(output);
-    EXPECT_EQ(readAll(target), "kept");
-    EXPECT_EQ(entries(), std::vector<std::string>{"kept.png"});
-}
-
-TEST_F(ReplacedFileTest, TargetsThatCannotBeOpened) {
-    struct Case {
+TEST_F(ReplacedFileTest, NewFilesFollowTheUmaskAndReplacementsKeepTheirMode) {
+    const mode_t savedMask = umask(022);
+    const struct {
         const char* name;
-        std::string target;
-        int error;
-    };
-    const Case cases[] = {
-        {"a missing folder", folder + "/no/such/x.png", ENOENT},
-        {"a folder", folder, EISDIR},
-        {"a file taken for a folder", folder + "/file/x.png", ENOTDIR},
-        {"a loop of links", folder + "/loop", ELOOP},
-    };
-    writeFile(folder + "/file", "");
-    fs::create_symlink("loop", folder + "/loop");
-    const std::vector<std::string> before = entries();
-    for (const Case& c : cases) {
+        mode_t before;  // 0: no file before
+        mode_t after;
+    } cases[] = {{"new.png", 0, 0644}, {"old.png", 0600, 0600}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        const std::string target = folder + "/" + c.name;
+        if (c.before != 0) {
+            writeFile(target, "old");
+            chmod(target.c_str(), c.before);
+        }
         ReplacedFile output;
         int error = 0;
-        EXPECT_FALSE(openReplacement(c.target, output, error));
-        EXPECT_EQ(error, c.error);
-        EXPECT_EQ(entries(), before);
+        ASSERT_TRUE(openReplacement(target, output, error));
+        std::fputs("new", output.file);
+        ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
+        EXPECT_EQ(modeOf(target) & 0777, c.after);
+        EXPECT_EQ(entries(), std::vector<std::string>{c.name});
+        fs::remove(target);
     }
+    umask(savedMask);
 }
 
-TEST_F(ReplacedFileTest, DevicesAreWrittenDirectlyAndNeverRemoved) {
-    struct Case {
-        const char* device;
-        bool commits;
-        int error;
+// A regular file is replaced whole wherever it lives; only what is not kept
+// under its name is streamed.
+TEST_F(ReplacedFileTest, StreamedOrReplacedByWhatTheFileIs) {
+    const std::string plain = folder + "/plain.vxl";
+    writeFile(plain, "old");
+    mkfifo((folder + "/fifo").c_str(), 0600);
+    const int descriptor = open(plain.c_str(), O_RDONLY);
+    const struct {
+        std::string path;
+        bool streamed;
+    } cases[] = {
+        {plain, false},
+        {"/dev/shm/a.vxl", false},
+        {folder + "/fifo", true},
+        {"/dev/stdin", true},
+        {"/proc/self/fd/" + std::to_string(descriptor), true},  // a regular file behind it
     };
-    const Case cases[] = {
-        {"/dev/null", true, 0},
-        {"/dev/full", false, ENOSPC},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.device);
-        ReplacedFile output;
-        int error = 0;
-        ASSERT_TRUE(openReplacement(c.device, output, error));
-        EXPECT_TRUE(output.temporary.empty());
-        std::fputs("picture", output.file);
-        EXPECT_EQ(commitReplacement(output, error), c.commits);
-        EXPECT_EQ(error, c.error);
-        EXPECT_TRUE(S_ISCHR(modeOf(c.device)));
+    for (const auto& c : cases) {
+        EXPECT_EQ(isStreamPath(c.path), c.streamed) << c.path;
     }
+    close(descriptor);
 }
 
 TEST_F(ReplacedFileTest, SymbolicLinkKeepsPointingAtTheNewFile) {
@@ -168,33 +130,6 @@ TEST_F(ReplacedFileTest, SymbolicLinkKeepsPointingAtTheNewFile) {
         fs::remove(link);
         fs::remove(c.lands);
     }
-}
-
-TEST_F(ReplacedFileTest, ReadOnlyFileIsNotReplaced) {
-    if (!permissionsApply()) {
-        GTEST_SKIP() << "permissions do not bind this process";
-    }
-    const std::string target = folder + "/locked.vxl";
-    writeFile(target, "kept");
-    chmod(target.c_str(), 0444);
-    ReplacedFile output;
-    int error = 0;
-    EXPECT_FALSE(openReplacement(target, output, error));
-    EXPECT_EQ(error, EACCES);
-    EXPECT_EQ(readAll(target), "kept");
-}
-
-TEST_F(ReplacedFileTest, OneReplacementPendingAtATime) {
-    ReplacedFile first;
-    ReplacedFile second;
-    int error = 0;
-    ASSERT_TRUE(openReplacement(folder + "/a.vxl", first, error));
-    EXPECT_FALSE(openReplacement(folder + "/b.vxl", second, error));
-    EXPECT_EQ(error, EBUSY);
-    abandonReplacement(first);
-    ASSERT_TRUE(openReplacement(folder + "/b.vxl", second, error));
-    abandonReplacement(second);
-    EXPECT_TRUE(entries().empty());
 }
 
 // Each case runs in a child process, which the signal ends.

@@ -45,6 +45,7 @@ TEST(WindowsFileNames, FolderEndsAtEitherSlash) {
         {"qormap.exe", "qormap.exe"},
         {"C:\\games\\qormap.exe", "qormap.exe"},
         {"C:/games/qormap.exe", "qormap.exe"},
+        {"C:qormap.exe", "qormap.exe"},  // in drive C:'s current folder
         {"..\\bin/qormap", "qormap"},
         {"bin/tools\\", ""},
     };

@@ -13,30 +13,32 @@
 #include <vector>
 
 #include "app/driver.h"
+#include "tests/platform/replaced_file_contract.h"
 #include "tests/support/scratch_folder.h"
-
-namespace {
 
 namespace fs = std::filesystem;
 
-class WindowsReplacedFile : public testing::Test {
-protected:
-    void SetUp() override { folder = makeScratchFolder(); }
-    void TearDown() override {
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        fs::remove_all(folder);
+// Named outside any anonymous namespace, as the contract's test names show it.
+struct WindowsFiles {
+    static bool makeReadOnly(const std::string& path) {
+        return SetFileAttributesW(fs::u8path(path).c_str(), FILE_ATTRIBUTE_READONLY) != 0;
     }
-
-    void writeFile(const std::string& path, const std::string& text) const {
-        std::ofstream(fs::u8path(path), std::ios::binary) << text;
+    static void makeWritable(const std::string& path) {
+        SetFileAttributesW(fs::u8path(path).c_str(), FILE_ATTRIBUTE_NORMAL);
     }
-
-    std::vector<std::string> entries() const { return folderEntries(folder); }
-
-    std::string folder;
+    static std::vector<RefusedTarget> refusedTargets(const std::string& folder) {
+        return {{folder + "\\missing\\map.vxl", ENOENT}, {folder + "/folder/", EISDIR}};
+    }
+    static std::vector<StreamTarget> streamTargets() {
+        return {{"NUL", true, 0}, {"nul.vxl", true, 0}, {"//./NUL", true, 0}};
+    }
 };
+
+INSTANTIATE_TYPED_TEST_SUITE_P(ReplacedFileContract, ReplacedFileContract, WindowsFiles);
+
+namespace {
+
+using WindowsReplacedFile = ReplacedFileContract<WindowsFiles>;
 
 // Runs the program in this process, its console lines captured.
 struct ProgramRun {
@@ -60,34 +62,13 @@ ProgramRun runCaptured(std::vector<std::string> words) {
 
 }  // namespace
 
-TEST_F(WindowsReplacedFile, ReplacesAnExistingFileOnlyWhenComplete) {
+// The move itself refused: another program holds the map open without
+// letting it be replaced.
+TEST_F(WindowsReplacedFile, EarlierMapKeptWhenTheMoveIsRefused) {
     const std::string target = folder + "/map.vxl";
     writeFile(target, "earlier");
     ReplacedFile output;
     int error = 0;
-    ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
-    // Bytes a text-mode stream would turn or stop at: \n, 0x1A.
-    std::fwrite("new\n\x1Amap", 1, 8, output.file);
-    EXPECT_EQ(readAll(target), "earlier");
-    ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
-    EXPECT_EQ(readAll(target), std::string("new\n\x1Amap", 8));
-    EXPECT_EQ(entries(), std::vector<std::string>{"map.vxl"});
-}
-
-TEST_F(WindowsReplacedFile, EarlierMapKeptWhenWritingFails) {
-    const std::string target = folder + "/map.vxl";
-    writeFile(target, "earlier");
-    ReplacedFile output;
-    int error = 0;
-    // What the writer does when a write fails part way.
-    ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
-    std::fputs("half a map", output.file);
-    abandonReplacement(output);
-    EXPECT_EQ(readAll(target), "earlier");
-    EXPECT_EQ(entries(), std::vector<std::string>{"map.vxl"});
-
-    // The move itself refused: another program holds the map open without
-    // letting it be replaced.
     ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
     std::fputs("whole map", output.file);
     const HANDLE holder = CreateFileW(fs::u8path(target).c_str(), GENERIC_READ, FILE_SHARE_READ,
@@ -99,40 +80,6 @@ TEST_F(WindowsReplacedFile, EarlierMapKeptWhenWritingFails) {
     EXPECT_EQ(error, EACCES) << std::strerror(error);
     EXPECT_EQ(readAll(target), "earlier");
     EXPECT_EQ(entries(), std::vector<std::string>{"map.vxl"});
-}
-
-TEST_F(WindowsReplacedFile, ReadOnlyTargetIsRefused) {
-    const std::string target = folder + "/read-only.vxl";
-    writeFile(target, "earlier");
-    ASSERT_TRUE(SetFileAttributesW(fs::u8path(target).c_str(), FILE_ATTRIBUTE_READONLY));
-    ReplacedFile output;
-    int error = 0;
-    EXPECT_FALSE(openReplacement(target, output, error));
-    EXPECT_EQ(error, EACCES);
-    EXPECT_EQ(readAll(target), "earlier");
-    EXPECT_EQ(entries(), std::vector<std::string>{"read-only.vxl"});
-}
-
-TEST_F(WindowsReplacedFile, TargetsThatCannotBeOpened) {
-    fs::create_directory(folder + "/folder");
-    const struct {
-        std::string path;
-        int error;
-    } cases[] = {
-        {folder + "/missing/map.vxl", ENOENT},
-        {folder + "\\missing\\map.vxl", ENOENT},
-        {folder + "/folder", EISDIR},
-        {folder + "/folder/", EISDIR},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        ReplacedFile output;
-        int error = 0;
-        EXPECT_FALSE(openReplacement(c.path, output, error));
-        EXPECT_EQ(error, c.error) << std::strerror(error);
-    }
-    EXPECT_EQ(entries(), std::vector<std::string>{"folder"});
-    EXPECT_TRUE(fs::is_empty(folder + "/folder"));
 }
 
 namespace {
@@ -172,18 +119,6 @@ TEST_F(WindowsReplacedFile, Utf8AndLongPaths) {
     DeleteFileW(longTarget.c_str());
     for (auto at = longFolders.rbegin(); at != longFolders.rend(); ++at) {
         RemoveDirectoryW(prefixedPath(*at).c_str());
-    }
-}
-
-TEST_F(WindowsReplacedFile, DevicesAreWrittenDirectly) {
-    for (const char* device : {"NUL", "nul.vxl", "//./NUL"}) {
-        SCOPED_TRACE(device);
-        ReplacedFile output;
-        int error = 0;
-        ASSERT_TRUE(openReplacement(device, output, error)) << std::strerror(error);
-        EXPECT_TRUE(output.temporary.empty());
-        std::fputs("map", output.file);
-        EXPECT_TRUE(commitReplacement(output, error)) << std::strerror(error);
     }
 }
 
