@@ -133,37 +133,50 @@ function pictureCanvas(picture) {
   return canvas;
 }
 
-// One transform for both flat panes, so that compared maps stay in step.
-const flat = { scale: 0, x: 0, y: 0, panes: [] };
+// Each flat pane fits its picture; a drag or zoom moves every pane alike, so
+// that compared maps stay in step.
+const flat = { panes: [] };
 
-function fitFlat(image) {
-  const canvas = flat.panes[0].canvas;
-  const size = Math.max(1, canvas.clientWidth * devicePixelRatio);
-  flat.scale = Math.min(size / image.width, size / image.height);
-  flat.x = (size - image.width * flat.scale) / 2;
-  flat.y = (size - image.height * flat.scale) / 2;
+function fitPane(pane) {
+  const size = pane.canvas.width;
+  const image = pane.image;
+  pane.scale = Math.min(size / image.width, size / image.height);
+  pane.x = (size - image.width * pane.scale) / 2;
+  pane.y = (size - image.height * pane.scale) / 2;
+  pane.fitted = image;
 }
 
 function drawFlat() {
   for (const pane of flat.panes) {
     const canvas = pane.canvas;
     const size = Math.round(canvas.clientWidth * devicePixelRatio);
-    if (size > 0 && canvas.width !== size) { canvas.width = size; canvas.height = size; }
+    if (size > 0 && canvas.width !== size) { canvas.width = size; canvas.height = size; pane.fitted = null; }
     const context = canvas.getContext('2d');
     context.setTransform(1, 0, 0, 1, 0, 0);
     context.clearRect(0, 0, canvas.width, canvas.height);
     if (!pane.image) continue;
+    const previous = pane.fitted;
+    if (!previous || previous.width !== pane.image.width || previous.height !== pane.image.height) fitPane(pane);
+    pane.fitted = pane.image;
     context.imageSmoothingEnabled = false;
-    context.setTransform(flat.scale, 0, 0, flat.scale, flat.x, flat.y);
+    context.setTransform(pane.scale, 0, 0, pane.scale, pane.x, pane.y);
     context.drawImage(pane.image, 0, 0);
   }
 }
 
 function zoomFlat(factor, canvasX, canvasY) {
-  const scale = Math.min(64, Math.max(0.1, flat.scale * factor));
-  flat.x = canvasX - ((canvasX - flat.x) * scale) / flat.scale;
-  flat.y = canvasY - ((canvasY - flat.y) * scale) / flat.scale;
-  flat.scale = scale;
+  for (const pane of flat.panes) {
+    if (!pane.image) continue;
+    const scale = Math.min(64, Math.max(0.1, pane.scale * factor));
+    pane.x = canvasX - ((canvasX - pane.x) * scale) / pane.scale;
+    pane.y = canvasY - ((canvasY - pane.y) * scale) / pane.scale;
+    pane.scale = scale;
+  }
+  drawFlat();
+}
+
+function panFlat(dx, dy) {
+  for (const pane of flat.panes) { pane.x += dx; pane.y += dy; }
   drawFlat();
 }
 
@@ -192,9 +205,7 @@ function attachPanZoom(canvas) {
     const now = local(event);
     pointers.set(event.pointerId, now);
     if (pointers.size === 1) {
-      flat.x += now[0] - last[0];
-      flat.y += now[1] - last[1];
-      drawFlat();
+      panFlat(now[0] - last[0], now[1] - last[1]);
     } else if (pointers.size === 2) {
       const [a, b] = [...pointers.values()];
       const spread = Math.hypot(a[0] - b[0], a[1] - b[1]);
@@ -226,17 +237,15 @@ function showViews() {
   $('view-hint').textContent = shown.view === '3d'
     ? 'Drag to orbit, wheel or pinch to zoom.'
     : 'Drag to move, wheel or pinch to zoom; each pixel of the top view is a column.';
-  const previous = flat.panes[0].image;
   flat.panes[0].image = pictureFor(shown.main);
   const comparing = shown.comparing !== null && shown.second !== null;
   $('second-pane').hidden = !comparing;
   if (comparing) {
     flat.panes[1].image = shown.comparing === 'diff' ? shown.difference.canvas : pictureFor(shown.second);
     $('second-caption').textContent = shown.comparing === 'diff'
-      ? `${shown.difference.count} of 262144 columns differ from seed ${shown.second.options.seed}`
+      ? `${formatCount(shown.difference.count)} of 262,144 columns differ from seed ${shown.second.options.seed} (red, seen from above)`
       : `seed ${shown.second.options.seed}`;
   }
-  if (flat.panes[0].image && (!previous || previous.width !== flat.panes[0].image.width)) fitFlat(flat.panes[0].image);
   drawFlat();
   if (three) viewer3d.redraw();
 }
@@ -262,10 +271,11 @@ function showHeights(heights) {
   const context = canvas.getContext('2d');
   context.clearRect(0, 0, canvas.width, canvas.height);
   context.fillStyle = getComputedStyle(document.documentElement).getPropertyValue('--accent');
-  const most = Math.max(1, ...heights);
+  // A square-root scale, so that rare heights show beside the ground.
+  const most = Math.sqrt(Math.max(1, ...heights));
   const bar = canvas.width / heights.length;
   heights.forEach((count, height) => {
-    const tall = (count / most) * canvas.height;
+    const tall = (Math.sqrt(count) / most) * canvas.height;
     context.fillRect(height * bar, canvas.height - tall, Math.max(1, bar - 1), tall);
   });
 }
