@@ -371,8 +371,10 @@ async function compareWith() {
     say($('compare-message'), `The seed to compare must be an integer, not '${$('seed2').value}'.`, 'error');
     return;
   }
+  // The first map's options, as the form holds them (the defaults where it holds none).
   const read = formOptions();
-  const options = Object.assign({}, read.options || shown.main.options, { seed });
+  const options = Object.assign({ bumpiness: 50, pillars: 400, connectors: 300, debug: 0 },
+    read.options, { seed });
   say($('compare-message'), 'Making the second map…');
   const reply = await ask({ op: 'generate', slot: secondSlot, options });
   if (reply.error || !reply.info) {
