@@ -15,9 +15,9 @@ void main() {
   vec2 column = vec2(a_column);
   int axis = side / 2;            // 0: x, 1: up, 2: y
   float far = side % 2 == 0 ? 1.0 : 0.0;
-  // The square's two triangles, (0,0) (1,0) (1,1) and (0,0) (1,1) (0,1).
-  int corner = gl_VertexID % 6;
-  vec2 c = vec2(corner == 1 || corner == 2 || corner == 4 ? 1.0 : 0.0, corner == 2 || corner == 4 || corner == 5 ? 1.0 : 0.0);
+  // The square's corners (0,0) (1,0) (1,1) (0,1), four vertices a face.
+  int corner = gl_VertexID % 4;
+  vec2 c = vec2(corner == 1 || corner == 2 ? 1.0 : 0.0, corner >= 2 ? 1.0 : 0.0);
   vec3 offset = axis == 0 ? vec3(far, c.x, c.y) : axis == 1 ? vec3(c.x, far, c.y) : vec3(c.x, c.y, far);
   vec3 normal = vec3(axis == 0 ? 1.0 : 0.0, axis == 1 ? 1.0 : 0.0, axis == 2 ? 1.0 : 0.0) * (far * 2.0 - 1.0);
   vec3 position = vec3(column.x, float(a_face.x), column.y) + offset;
@@ -84,6 +84,7 @@ function createViewer3d(canvas) {
   if (!gl.getProgramParameter(program, gl.LINK_STATUS)) return null;
   const viewUniform = gl.getUniformLocation(program, 'u_view');
   const buffer = gl.createBuffer();
+  const indexBuffer = gl.createBuffer();
   const vao = gl.createVertexArray();
   gl.bindVertexArray(vao);
   gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
@@ -128,7 +129,7 @@ function createViewer3d(canvas) {
     const view = multiply(perspective(0.9, aspect, 2, 4000), lookAt(eye, mapCentre));
     gl.uniformMatrix4fv(viewUniform, false, view);
     gl.bindVertexArray(vao);
-    gl.drawArrays(gl.TRIANGLES, 0, 6 * count);
+    gl.drawElements(gl.TRIANGLES, 6 * count, gl.UNSIGNED_INT, 0);
   }
 
   function redraw() {
@@ -172,18 +173,25 @@ function createViewer3d(canvas) {
   return {
     // Shows `faceCount` face records from `records` (a Uint8Array).
     setFaces(records, faceCount) {
-      // Six vertices a face, each with its face's record: software renderers
-      // (SwiftShader) draw instances one at a time, so the faces are not instanced.
+      // Four vertices a face, each with its face's record, and two triangles
+      // of them: software renderers (SwiftShader) draw instances one at a
+      // time, so the faces are not instanced.
       const words = new Uint32Array(records.buffer, records.byteOffset, faceCount * 3);
-      const vertices = new Uint32Array(faceCount * 18);
+      const vertices = new Uint32Array(faceCount * 12);
+      const corners = new Uint32Array(faceCount * 6);
       for (let face = 0, out = 0; face < faceCount; ++face) {
         const a = words[face * 3], b = words[face * 3 + 1], c = words[face * 3 + 2];
-        for (let corner = 0; corner < 6; ++corner, out += 3) {
+        for (let corner = 0; corner < 4; ++corner, out += 3) {
           vertices[out] = a; vertices[out + 1] = b; vertices[out + 2] = c;
         }
+        const first = face * 4;
+        corners.set([first, first + 1, first + 2, first, first + 2, first + 3], face * 6);
       }
+      gl.bindVertexArray(vao);
       gl.bindBuffer(gl.ARRAY_BUFFER, buffer);
       gl.bufferData(gl.ARRAY_BUFFER, vertices, gl.STATIC_DRAW);
+      gl.bindBuffer(gl.ELEMENT_ARRAY_BUFFER, indexBuffer);
+      gl.bufferData(gl.ELEMENT_ARRAY_BUFFER, corners, gl.STATIC_DRAW);
       count = faceCount;
       redraw();
     },
