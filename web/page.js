@@ -345,7 +345,10 @@ function openFragment() {
     showStatus(state.error + (shown.main ? ' The map shown is unchanged.' : ''), 'error');
     return true;
   }
-  if (state.view) shown.view = state.view;
+  if (state.view) {
+    shown.view = state.view;
+    showViews();
+  }
   if (state.options.seed === undefined) state.options.seed = randomSeed();
   fillForm(state.options);
   generateFromForm();
