@@ -14,8 +14,13 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     # Keep the standard IEEE semantics even if a toolchain file adds fast-math.
     -fno-fast-math)
   # x87 arithmetic keeps 80-bit intermediates; SSE2 rounds every step to its type.
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|x86_64|AMD64)$")
+  # WebAssembly rounds every step already, whatever processor its toolchain names.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4 AND NOT EMSCRIPTEN AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(i.86|x86|x86_64|AMD64)$")
     target_compile_options(qormap_rules INTERFACE -msse2 -mfpmath=sse)
+  endif()
+  # WebAssembly memory holds the world's static block (about 90 MB) from the start.
+  if(EMSCRIPTEN)
+    target_link_options(qormap_rules INTERFACE -sINITIAL_MEMORY=134217728)
   endif()
 elseif(MSVC)
   target_compile_options(qormap_rules INTERFACE /W4 /fp:strict)

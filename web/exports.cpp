@@ -1,0 +1,181 @@
+// What the page's worker calls in the WebAssembly module: make or take a map,
+// check and describe it, and draw it as pictures and faces. Maps live in
+// slots: the shown map, the one compared with it, and a scratch slot that a
+// new map replaces one of them from only once it proved sound.
+#include <emscripten/emscripten.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "qormap/qormap.h"
+#include "tools/vxltool/map_info.h"
+#include "tools/vxltool/render.h"
+#include "vxl/decoder.h"
+#include "web/mesh.h"
+
+namespace {
+
+constexpr int scratchSlot = 2;
+constexpr int slotCount = 3;
+
+struct MapBytes {
+    unsigned char* data = nullptr;
+    size_t size = 0;
+};
+
+MapBytes slots[slotCount];
+
+// The results of the last call that makes them; the worker copies them out
+// before the next call.
+std::string description;
+Image topPicture;
+Image isometricPicture;
+Image differencePicture;
+std::vector<FaceRecord> faces;
+
+bool validSlot(int slot) {
+    return slot >= 0 && slot < slotCount;
+}
+
+void release(MapBytes& map) {
+    std::free(map.data);
+    map = {};
+}
+
+// Columns that differ between the maps, bright over the first map's top view dimmed.
+int32_t paintDifferences(const MapBytes& a, const MapBytes& b, VxlDecodeError& error) {
+    differencePicture = blankTopDown();
+    VxlWalk walkA = startVxlWalk(a.data, a.size);
+    VxlWalk walkB = startVxlWalk(b.data, b.size);
+    VxlDecodeError errorB{};
+    int32_t differing = 0;
+    while (nextVxlColumn(walkA, error) && nextVxlColumn(walkB, errorB)) {
+        paintTopDown(differencePicture, walkA.x, walkA.y, walkA.column);
+        const VxlColumn& ca = walkA.column;
+        const VxlColumn& cb = walkB.column;
+        bool same = ca.solidMask == cb.solidMask && ca.colorMask == cb.colorMask;
+        for (int32_t z = 0; same && z < worldSizeZ; ++z) {
+            same = ca.colors[z] == cb.colors[z];
+        }
+        uint8_t* pixel =
+            &differencePicture.rgba[static_cast<size_t>(walkA.y * worldSizeX + walkA.x) * 4];
+        if (same) {
+            // Grey at a third of its brightness: the map is context, not news.
+            const int grey = (pixel[0] + pixel[1] + pixel[2]) / 9;
+            pixel[0] = pixel[1] = pixel[2] = static_cast<uint8_t>(grey);
+            pixel[3] = 0xFF;
+        } else {
+            pixel[0] = 0xFF;
+            pixel[1] = 0x40;
+            pixel[2] = 0x30;
+            pixel[3] = 0xFF;
+            ++differing;
+        }
+    }
+    return error.fault == VxlFault::none && errorB.fault == VxlFault::none ? differing : -1;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Room for `size` bytes of a map file in the scratch slot, for the caller to fill.
+EMSCRIPTEN_KEEPALIVE unsigned char* web_reserve(size_t size) {
+    release(slots[scratchSlot]);
+    // One byte at least, so that an empty file still has a place.
+    slots[scratchSlot].data = static_cast<unsigned char*>(std::malloc(size != 0 ? size : 1));
+    slots[scratchSlot].size = slots[scratchSlot].data != nullptr ? size : 0;
+    return slots[scratchSlot].data;
+}
+
+// Makes the map of these options in the scratch slot; a qormap status.
+EMSCRIPTEN_KEEPALIVE int web_generate(int32_t seed, int32_t bumpiness, int32_t pillars,
+                                      int32_t connectors, int32_t debug) {
+    release(slots[scratchSlot]);
+    qormap_options options{seed, bumpiness, pillars, connectors, debug};
+    return qormap_generate(&options, &slots[scratchSlot].data, &slots[scratchSlot].size);
+}
+
+// Checks and summarises the scratch map: "ok" and its figures as JSON, or
+// the fault ("byte B, column (X, Y): REASON") with an empty summary.
+EMSCRIPTEN_KEEPALIVE const char* web_describe() {
+    MapInfo info{};
+    VxlDecodeError error{};
+    const MapBytes& map = slots[scratchSlot];
+    if (summarizeMap(map.data, map.size, info, error)) {
+        description = "{\"verdict\": \"ok\", \"info\": " + formatMapInfoJson("", info) + "}";
+    } else {
+        description = "{\"verdict\": " + jsonString(describeVxlError(error)) + ", \"info\": null}";
+    }
+    return description.c_str();
+}
+
+// Moves the scratch map into `slot`, replacing what was there.
+EMSCRIPTEN_KEEPALIVE void web_keep(int slot) {
+    if (validSlot(slot) && slot != scratchSlot) {
+        release(slots[slot]);
+        slots[slot] = std::exchange(slots[scratchSlot], MapBytes{});
+    }
+}
+
+EMSCRIPTEN_KEEPALIVE const unsigned char* web_map_data(int slot) {
+    return validSlot(slot) ? slots[slot].data : nullptr;
+}
+
+EMSCRIPTEN_KEEPALIVE size_t web_map_size(int slot) {
+    return validSlot(slot) ? slots[slot].size : 0;
+}
+
+// Paints the top-down and isometric pictures of the map in `slot`; false on an invalid map.
+EMSCRIPTEN_KEEPALIVE int web_render(int slot) {
+    if (!validSlot(slot)) {
+        return false;
+    }
+    VxlDecodeError error{};
+    return renderTopDown(slots[slot].data, slots[slot].size, topPicture, error) &&
+           renderIsometric(slots[slot].data, slots[slot].size, isometricPicture, error);
+}
+
+// The pictures: 0 top-down, 1 isometric, 2 differences.
+EMSCRIPTEN_KEEPALIVE const uint8_t* web_picture(int which) {
+    const Image* pictures[] = {&topPicture, &isometricPicture, &differencePicture};
+    return which >= 0 && which < 3 ? pictures[which]->rgba.data() : nullptr;
+}
+
+EMSCRIPTEN_KEEPALIVE int32_t web_picture_width(int which) {
+    const Image* pictures[] = {&topPicture, &isometricPicture, &differencePicture};
+    return which >= 0 && which < 3 ? pictures[which]->width : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE int32_t web_picture_height(int which) {
+    const Image* pictures[] = {&topPicture, &isometricPicture, &differencePicture};
+    return which >= 0 && which < 3 ? pictures[which]->height : 0;
+}
+
+// Builds the exposed faces of the map in `slot`; their count, or -1 on an invalid map.
+EMSCRIPTEN_KEEPALIVE int32_t web_build_faces(int slot) {
+    VxlDecodeError error{};
+    if (!validSlot(slot) || !buildFaces(slots[slot].data, slots[slot].size, faces, error)) {
+        return -1;
+    }
+    return static_cast<int32_t>(faces.size());
+}
+
+EMSCRIPTEN_KEEPALIVE const FaceRecord* web_faces() {
+    return faces.data();
+}
+
+// Gives back the faces' memory once the page holds a copy.
+EMSCRIPTEN_KEEPALIVE void web_release_faces() {
+    std::vector<FaceRecord>().swap(faces);
+}
+
+// Paints the columns in which slots 0 and 1 differ; their count, or -1.
+EMSCRIPTEN_KEEPALIVE int32_t web_compare() {
+    VxlDecodeError error{};
+    return paintDifferences(slots[0], slots[1], error);
+}
+
+}  // extern "C"

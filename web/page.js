@@ -1,0 +1,483 @@
+// The page: reads the options from the form or the link, has the worker make
+// or read the map, and shows its figures and views. Nothing here reaches the
+// network: the worker and its WebAssembly come from this file.
+'use strict';
+
+const $ = (id) => document.getElementById(id);
+
+// The ranges the command line clamps to, and its defaults.
+const limits = {
+  bumpiness: { letter: 'b', min: 0, max: 100, fallback: 50, name: 'bumpiness' },
+  pillars: { letter: 'p', min: 0, max: 65536, fallback: 400, name: 'pillars' },
+  connectors: { letter: 'c', min: 0, max: 65536, fallback: 300, name: 'connectors' },
+};
+const views = ['top', 'iso', '3d'];
+const largestFile = 64 * 1024 * 1024;
+const mainSlot = 0;
+const secondSlot = 1;
+
+// An integer as -s and the other options read it, wrapped modulo 2^32; null
+// for text that is not an integer (the command would read it as 0).
+function readInteger(text) {
+  const trimmed = String(text).trim();
+  if (!/^[+-]?\d+$/.test(trimmed)) return null;
+  return Number(BigInt.asIntN(32, BigInt(trimmed)));
+}
+
+// ---- the worker ----------------------------------------------------------
+
+const worker = new Worker(URL.createObjectURL(
+  new Blob([$('worker-source').textContent], { type: 'text/javascript' })));
+const waiting = new Map();
+let nextRequest = 1;
+worker.onmessage = (event) => {
+  const resolve = waiting.get(event.data.id);
+  waiting.delete(event.data.id);
+  if (resolve) resolve(event.data);
+};
+worker.onerror = (event) => {
+  event.preventDefault();
+  showStatus('The map maker stopped: ' + (event.message || 'unknown error'), 'error');
+};
+function ask(request, transfers) {
+  return new Promise((resolve) => {
+    request.id = nextRequest++;
+    waiting.set(request.id, resolve);
+    worker.postMessage(request, transfers || []);
+  });
+}
+
+// ---- messages ------------------------------------------------------------
+
+function say(element, text, kind) {
+  element.textContent = text;
+  element.className = 'message' + (kind ? ' ' + kind : '');
+}
+const showStatus = (text, kind) => say($('status'), text, kind);
+
+// ---- options, the form and the link --------------------------------------
+
+// Reads the form; returns { options } or { error, field }, and notes clamping.
+function formOptions() {
+  const seed = readInteger($('seed').value);
+  if (seed === null) return { error: `The seed must be an integer, not '${$('seed').value}'.`, field: 'seed' };
+  const options = { seed, debug: $('debug').checked ? 1 : 0 };
+  const notes = [];
+  for (const [key, limit] of Object.entries(limits)) {
+    const text = $(key).value.trim();
+    const value = text === '' ? limit.fallback : readInteger(text);
+    if (value === null) return { error: `-${limit.letter} must be an integer, not '${text}'.`, field: key };
+    options[key] = Math.min(limit.max, Math.max(limit.min, value));
+    if (options[key] !== value) notes.push(`${limit.name} ${value} is out of ${limit.min} to ${limit.max}: ${options[key]} is used`);
+  }
+  return { options, notes };
+}
+
+function fillForm(options) {
+  $('seed').value = options.seed;
+  for (const key of Object.keys(limits)) $(key).value = options[key];
+  $('debug').checked = options.debug !== 0;
+}
+
+// The state a link names; { error } for keys or values that make no sense.
+function readFragment(fragment) {
+  const state = { options: { bumpiness: 50, pillars: 400, connectors: 300, debug: 0 }, view: null };
+  const bad = [];
+  for (const [key, value] of new URLSearchParams(fragment)) {
+    const entry = Object.entries(limits).find(([, limit]) => limit.letter === key);
+    if (key === 's') {
+      state.options.seed = readInteger(value);
+      if (state.options.seed === null) bad.push(`${key}=${value}`);
+    } else if (entry) {
+      const number = readInteger(value);
+      if (number === null) bad.push(`${key}=${value}`);
+      else state.options[entry[0]] = number;
+    } else if (key === 'd' && (value === '0' || value === '1')) {
+      state.options.debug = Number(value);
+    } else if (key === 'view' && views.includes(value)) {
+      state.view = value;
+    } else {
+      bad.push(value === '' ? key : `${key}=${value}`);
+    }
+  }
+  if (bad.length) return { error: `The link names no map: '${bad.join("', '")}' is not understood (it takes s, b, p, c as integers, d=1 and view=top, iso or 3d).` };
+  return state;
+}
+
+function fragmentOf(options, view) {
+  let text = `s=${options.seed}`;
+  for (const [key, limit] of Object.entries(limits)) {
+    if (options[key] !== limit.fallback) text += `&${limit.letter}=${options[key]}`;
+  }
+  if (options.debug) text += '&d=1';
+  return text + `&view=${view}`;
+}
+
+// The command that writes the same bytes.
+function commandOf(options) {
+  let text = `qormap -s ${options.seed}`;
+  for (const [key, limit] of Object.entries(limits)) {
+    if (options[key] !== limit.fallback) text += ` -${limit.letter} ${options[key]}`;
+  }
+  return options.debug ? text + ' -d' : text;
+}
+
+// ---- pictures that pan and zoom ------------------------------------------
+
+function pictureCanvas(picture) {
+  const canvas = document.createElement('canvas');
+  canvas.width = picture.width;
+  canvas.height = picture.height;
+  const pixels = new ImageData(new Uint8ClampedArray(picture.rgba.buffer), picture.width, picture.height);
+  canvas.getContext('2d').putImageData(pixels, 0, 0);
+  return canvas;
+}
+
+// Each flat pane fits its picture; a drag or zoom moves every pane alike, so
+// that compared maps stay in step.
+const flat = { panes: [] };
+
+function fitPane(pane) {
+  const size = pane.canvas.width;
+  const image = pane.image;
+  pane.scale = Math.min(size / image.width, size / image.height);
+  pane.x = (size - image.width * pane.scale) / 2;
+  pane.y = (size - image.height * pane.scale) / 2;
+  pane.fitted = image;
+}
+
+function drawFlat() {
+  for (const pane of flat.panes) {
+    const canvas = pane.canvas;
+    const size = Math.round(canvas.clientWidth * devicePixelRatio);
+    if (size > 0 && canvas.width !== size) { canvas.width = size; canvas.height = size; pane.fitted = null; }
+    const context = canvas.getContext('2d');
+    context.setTransform(1, 0, 0, 1, 0, 0);
+    context.clearRect(0, 0, canvas.width, canvas.height);
+    if (!pane.image) continue;
+    const previous = pane.fitted;
+    if (!previous || previous.width !== pane.image.width || previous.height !== pane.image.height) fitPane(pane);
+    pane.fitted = pane.image;
+    context.imageSmoothingEnabled = false;
+    context.setTransform(pane.scale, 0, 0, pane.scale, pane.x, pane.y);
+    context.drawImage(pane.image, 0, 0);
+  }
+}
+
+function zoomFlat(factor, canvasX, canvasY) {
+  for (const pane of flat.panes) {
+    if (!pane.image) continue;
+    const scale = Math.min(64, Math.max(0.1, pane.scale * factor));
+    pane.x = canvasX - ((canvasX - pane.x) * scale) / pane.scale;
+    pane.y = canvasY - ((canvasY - pane.y) * scale) / pane.scale;
+    pane.scale = scale;
+  }
+  drawFlat();
+}
+
+function panFlat(dx, dy) {
+  for (const pane of flat.panes) { pane.x += dx; pane.y += dy; }
+  drawFlat();
+}
+
+function attachPanZoom(canvas) {
+  const pointers = new Map();
+  let pinch = 0;
+  const local = (event) => {
+    const box = canvas.getBoundingClientRect();
+    return [(event.clientX - box.left) * devicePixelRatio, (event.clientY - box.top) * devicePixelRatio];
+  };
+  canvas.addEventListener('wheel', (event) => {
+    event.preventDefault();
+    const [x, y] = local(event);
+    zoomFlat(Math.exp(-event.deltaY * 0.002), x, y);
+  }, { passive: false });
+  canvas.addEventListener('pointerdown', (event) => {
+    canvas.setPointerCapture(event.pointerId);
+    pointers.set(event.pointerId, local(event));
+  });
+  const release = (event) => { pointers.delete(event.pointerId); pinch = 0; };
+  canvas.addEventListener('pointerup', release);
+  canvas.addEventListener('pointercancel', release);
+  canvas.addEventListener('pointermove', (event) => {
+    const last = pointers.get(event.pointerId);
+    if (!last) return;
+    const now = local(event);
+    pointers.set(event.pointerId, now);
+    if (pointers.size === 1) {
+      panFlat(now[0] - last[0], now[1] - last[1]);
+    } else if (pointers.size === 2) {
+      const [a, b] = [...pointers.values()];
+      const spread = Math.hypot(a[0] - b[0], a[1] - b[1]);
+      if (pinch > 0) zoomFlat(spread / pinch, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2);
+      pinch = spread;
+    }
+  });
+}
+
+// ---- the shown map -------------------------------------------------------
+
+const shown = { main: null, second: null, difference: null, view: 'top', comparing: null };
+let viewer3d = null;
+let mapsShown = 0;
+
+function pictureFor(map) {
+  if (!map) return null;
+  return shown.view === 'iso' ? map.isoCanvas : map.topCanvas;
+}
+
+function showViews() {
+  const three = shown.view === '3d' && viewer3d !== null;
+  for (const tab of document.querySelectorAll('.tabs button')) {
+    tab.setAttribute('aria-selected', String(tab.dataset.view === shown.view));
+  }
+  $('view-flat').hidden = three;
+  $('view-3d').hidden = shown.view !== '3d' || viewer3d === null;
+  $('no-webgl').hidden = !(shown.view === '3d' && viewer3d === null);
+  $('view-hint').textContent = shown.view === '3d'
+    ? 'Drag to orbit, wheel or pinch to zoom.'
+    : 'Drag to move, wheel or pinch to zoom; each pixel of the top view is a column.';
+  flat.panes[0].image = pictureFor(shown.main);
+  const comparing = shown.comparing !== null && shown.second !== null;
+  $('second-pane').hidden = !comparing;
+  if (comparing) {
+    flat.panes[1].image = shown.comparing === 'diff' ? shown.difference.canvas : pictureFor(shown.second);
+    $('second-caption').textContent = shown.comparing === 'diff'
+      ? `${formatCount(shown.difference.count)} of 262,144 columns differ from seed ${shown.second.options.seed} (red, seen from above)`
+      : `seed ${shown.second.options.seed}`;
+  }
+  drawFlat();
+  if (three) viewer3d.redraw();
+}
+
+function formatCount(value) {
+  return Number(value).toLocaleString('en');
+}
+
+function showHeights(heights) {
+  let lowest = -1;
+  let highest = -1;
+  let total = 0;
+  heights.forEach((count, height) => {
+    if (count > 0) { if (lowest < 0) lowest = height; highest = height; total += count; }
+  });
+  let median = 0;
+  for (let height = 0, seen = 0; height < heights.length; ++height) {
+    seen += heights[height];
+    if (seen * 2 >= total) { median = height; break; }
+  }
+  $('heights').textContent = total ? `${lowest} to ${highest}, median ${median}` : 'none';
+  const canvas = $('height-chart');
+  const context = canvas.getContext('2d');
+  context.clearRect(0, 0, canvas.width, canvas.height);
+  context.fillStyle = getComputedStyle(document.documentElement).getPropertyValue('--accent');
+  // A square-root scale, so that rare heights show beside the ground.
+  const most = Math.sqrt(Math.max(1, ...heights));
+  const bar = canvas.width / heights.length;
+  heights.forEach((count, height) => {
+    const tall = (Math.sqrt(count) / most) * canvas.height;
+    context.fillRect(height * bar, canvas.height - tall, Math.max(1, bar - 1), tall);
+  });
+}
+
+// Shows a sound map's reply from the worker as the main map.
+function showMain(reply, source) {
+  const map = {
+    bytes: reply.bytes, options: source.options || null, fileName: source.fileName,
+    topCanvas: pictureCanvas(reply.top), isoCanvas: pictureCanvas(reply.iso),
+  };
+  shown.main = map;
+  const info = reply.info;
+  $('title').textContent = source.options ? `Seed ${source.options.seed}` : source.fileName;
+  $('sha256').textContent = reply.sha256;
+  $('took').textContent = reply.took === undefined ? '–' : reply.took.toFixed(1);
+  $('command').textContent = source.options ? commandOf(source.options) : `vxltool check ${source.fileName}`;
+  $('verdict').textContent = reply.verdict;
+  $('size').textContent = `${formatCount(info.bytes)} bytes, 512 × 512 × 64`;
+  $('solid').textContent = formatCount(info.solid_voxels);
+  $('colored').textContent = formatCount(info.colored_voxels);
+  $('spans').textContent = formatCount(info.spans);
+  $('empty').textContent = formatCount(info.empty_columns);
+  $('faces').textContent = `${formatCount(reply.faceCount)} (built in ${reply.meshMs.toFixed(0)} ms)`;
+  $('memory').textContent = `${(reply.memory / 1048576).toFixed(0)} MB of WebAssembly memory`;
+  showHeights(info.surface_heights);
+  $('download').disabled = false;
+  if (viewer3d) viewer3d.setFaces(reply.faces, reply.faceCount);
+  document.title = `qormap: ${$('title').textContent}`;
+  showViews();
+  if (shown.comparing) compareAgain();
+  document.body.dataset.maps = String(++mapsShown);
+}
+
+let latestGeneration = 0;
+
+async function generate(options, notes) {
+  const ticket = ++latestGeneration;
+  say($('form-message'), notes && notes.length ? notes.join('; ') + '.' : 'Making the map…', notes && notes.length ? 'note' : '');
+  const reply = await ask({ op: 'generate', slot: mainSlot, options });
+  if (ticket !== latestGeneration) return;
+  if (reply.error || !reply.info) {
+    showStatus(reply.error || `The map came out unsound: ${reply.verdict}`, 'error');
+    return;
+  }
+  if (!notes || !notes.length) say($('form-message'), '');
+  showStatus('');
+  history.replaceState(null, '', '#' + fragmentOf(options, shown.view));
+  showMain(reply, { options });
+}
+
+function generateFromForm() {
+  const read = formOptions();
+  for (const id of ['seed', ...Object.keys(limits)]) $(id).removeAttribute('aria-invalid');
+  if (read.error) {
+    $(read.field).setAttribute('aria-invalid', 'true');
+    say($('form-message'), read.error, 'error');
+    return;
+  }
+  generate(read.options, read.notes);
+}
+
+function openFragment() {
+  const fragment = location.hash.replace(/^#/, '');
+  if (fragment === '') return false;
+  const state = readFragment(fragment);
+  if (state.error) {
+    showStatus(state.error + (shown.main ? ' The map shown is unchanged.' : ''), 'error');
+    return true;
+  }
+  if (state.view) {
+    shown.view = state.view;
+    showViews();
+  }
+  if (state.options.seed === undefined) state.options.seed = randomSeed();
+  fillForm(state.options);
+  generateFromForm();
+  return true;
+}
+
+function randomSeed() {
+  return crypto.getRandomValues(new Int32Array(1))[0];
+}
+
+// ---- comparing -----------------------------------------------------------
+
+async function compareAgain() {
+  const reply = await ask({ op: 'compare' });
+  if (reply.differing < 0 || !reply.picture) return;
+  shown.difference = { count: reply.differing, canvas: pictureCanvas(reply.picture) };
+  showViews();
+}
+
+async function compareWith() {
+  const seed = readInteger($('seed2').value);
+  if (seed === null) {
+    say($('compare-message'), `The seed to compare must be an integer, not '${$('seed2').value}'.`, 'error');
+    return;
+  }
+  // The first map's options, as the form holds them (the defaults where it holds none).
+  const read = formOptions();
+  const options = Object.assign({ bumpiness: 50, pillars: 400, connectors: 300, debug: 0 },
+    read.options, { seed });
+  say($('compare-message'), 'Making the second map…');
+  const reply = await ask({ op: 'generate', slot: secondSlot, options });
+  if (reply.error || !reply.info) {
+    say($('compare-message'), reply.error || reply.verdict, 'error');
+    return;
+  }
+  shown.second = { options, topCanvas: pictureCanvas(reply.top), isoCanvas: pictureCanvas(reply.iso) };
+  shown.comparing = $('compare-mode').value;
+  say($('compare-message'), `${commandOf(options)}: SHA-256 ${reply.sha256.slice(0, 16)}…`);
+  await compareAgain();
+}
+
+// ---- map files -----------------------------------------------------------
+
+async function openFile(file) {
+  if (!file) return;
+  const keep = shown.main ? ' The map shown is unchanged.' : '';
+  if (file.size === 0) { showStatus(`${file.name} is empty: not a map.${keep}`, 'error'); return; }
+  if (file.size > largestFile) {
+    showStatus(`${file.name} is ${formatCount(file.size)} bytes; a map is far smaller, so it was not read (over 64 MB).${keep}`, 'error');
+    return;
+  }
+  let bytes;
+  try {
+    bytes = await file.arrayBuffer();
+  } catch (error) {
+    showStatus(`${file.name} could not be read: ${error.message}.${keep}`, 'error');
+    return;
+  }
+  ++latestGeneration;
+  const reply = await ask({ op: 'load', slot: mainSlot, bytes }, [bytes]);
+  if (reply.error || !reply.info) {
+    showStatus(`${file.name} is not a sound map: ${reply.error || reply.verdict}.${keep}`, 'error');
+    return;
+  }
+  showStatus(`${file.name}: ok, a sound map.`);
+  showMain(reply, { fileName: file.name });
+}
+
+// ---- wiring --------------------------------------------------------------
+
+function download() {
+  const map = shown.main;
+  if (!map) return;
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([map.bytes], { type: 'application/octet-stream' }));
+  link.download = map.options ? `qormap-${map.options.seed}.vxl` : map.fileName;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+}
+
+function setTheme(theme) {
+  document.documentElement.dataset.theme = theme;
+  try { localStorage.setItem('qormap-theme', theme); } catch (error) { /* a private window */ }
+  if (shown.main) showViews();
+}
+
+function start() {
+  let theme = matchMedia('(prefers-color-scheme: dark)').matches ? 'dark' : 'light';
+  try { theme = localStorage.getItem('qormap-theme') || theme; } catch (error) { /* a private window */ }
+  document.documentElement.dataset.theme = theme;
+  $('theme').addEventListener('click', () => setTheme(document.documentElement.dataset.theme === 'dark' ? 'light' : 'dark'));
+
+  flat.panes = [{ canvas: $('view-flat'), image: null }, { canvas: $('view-second'), image: null }];
+  for (const pane of flat.panes) attachPanZoom(pane.canvas);
+  viewer3d = createViewer3d($('view-3d'));
+  // For the benchmark, which times a draw.
+  window.qormapViewer3d = viewer3d;
+
+  $('options').addEventListener('submit', (event) => { event.preventDefault(); generateFromForm(); });
+  $('random').addEventListener('click', () => { $('seed').value = randomSeed(); generateFromForm(); });
+  $('compare-form').addEventListener('submit', (event) => { event.preventDefault(); if (shown.main) compareWith(); });
+  $('compare-mode').addEventListener('change', () => { if (shown.comparing) { shown.comparing = $('compare-mode').value; showViews(); } });
+  $('compare-off').addEventListener('click', () => { shown.comparing = null; say($('compare-message'), ''); showViews(); });
+  $('download').addEventListener('click', download);
+  for (const tab of document.querySelectorAll('.tabs button')) {
+    tab.addEventListener('click', () => {
+      shown.view = tab.dataset.view;
+      if (shown.main && shown.main.options) history.replaceState(null, '', '#' + fragmentOf(shown.main.options, shown.view));
+      showViews();
+    });
+  }
+  $('file').addEventListener('change', () => openFile($('file').files[0]));
+  document.addEventListener('dragover', (event) => { event.preventDefault(); document.body.classList.add('dragging'); });
+  document.addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+  document.addEventListener('drop', (event) => {
+    event.preventDefault();
+    document.body.classList.remove('dragging');
+    openFile(event.dataTransfer.files[0]);
+  });
+  window.addEventListener('hashchange', openFragment);
+  window.addEventListener('resize', () => showViews());
+
+  showViews();
+  if (!openFragment()) {
+    $('seed').value = randomSeed();
+    generateFromForm();
+  }
+}
+
+start();
