@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "api/pipeline.h"
+#include "vxl/memory_sink.h"
 #include "vxl/writer.h"
 #include "world/structures.h"
 #include "world/world.h"
@@ -41,44 +42,14 @@ GenerationParameters parametersOf(const qormap_options& options) {
                             options.debug != 0);
 }
 
-// A malloc'd buffer that grows by doubling; released with free, as qormap_free does.
-struct GrowingBuffer {
-    unsigned char* data = nullptr;
-    size_t size = 0;
-    size_t capacity = 0;
-};
-
-// A default map is about 2.9 MB and a crowded one 4.5 MB: most maps need no regrowth.
-constexpr size_t initialBufferBytes = size_t{4} << 20;
-
-bool appendBytes(void* context, const uint8_t* bytes, size_t size, int& error) {
-    GrowingBuffer& buffer = *static_cast<GrowingBuffer*>(context);
-    if (buffer.capacity - buffer.size < size) {
-        size_t capacity = buffer.capacity != 0 ? buffer.capacity : initialBufferBytes;
-        while (capacity - buffer.size < size) {
-            capacity *= 2;
-        }
-        void* grown = std::realloc(buffer.data, capacity);
-        if (grown == nullptr) {
-            error = ENOMEM;
-            return false;
-        }
-        buffer.data = static_cast<unsigned char*>(grown);
-        buffer.capacity = capacity;
-    }
-    std::memcpy(buffer.data + buffer.size, bytes, size);
-    buffer.size += size;
-    return true;
-}
-
-int generateInto(const qormap_options& options, GrowingBuffer& buffer) {
+int generateInto(const qormap_options& options, MapBuffer& buffer) {
     const std::lock_guard<std::mutex> lock(generationLock);
     const WorldLease lease;
     if (!generateMap(parametersOf(options))) {
         return QORMAP_ERROR_MEMORY;
     }
     int error = 0;
-    if (!encodeVxlBands({appendBytes, &buffer}, error)) {
+    if (!encodeIntoMemory(buffer, error)) {
         return QORMAP_ERROR_MEMORY;
     }
     return QORMAP_OK;
@@ -122,7 +93,7 @@ int qormap_generate(const qormap_options* options, unsigned char** data, size_t*
     if (options == nullptr || data == nullptr || size == nullptr) {
         return QORMAP_ERROR_ARGUMENT;
     }
-    GrowingBuffer buffer;
+    MapBuffer buffer;
     int status = QORMAP_ERROR_MEMORY;
     try {
         status = generateInto(*options, buffer);

@@ -8,7 +8,7 @@
 
 #include "api/pipeline.h"
 #include "qormap/qormap.h"
-#include "vxl/writer.h"
+#include "vxl/memory_sink.h"
 #include "world/world.h"
 
 namespace {
@@ -44,19 +44,34 @@ void generateKeepingTheWorld(benchmark::State& state) {
     for (auto _ : state) {
         const GenerationParameters parameters = deriveParameters(
             seed++, defaultBumpinessPercent, defaultPillarCount, defaultConnectorCount, false);
-        size_t bytes = 0;
-        const VxlBandSink count{[](void* total, const uint8_t*, size_t size, int&) {
-                                    *static_cast<size_t*>(total) += size;
-                                    return true;
-                                },
-                                &bytes};
+        MapBuffer map;
         int error = 0;
-        if (!generateMap(parameters) || !encodeVxlBands(count, error)) {
+        if (!generateMap(parameters) || !encodeIntoMemory(map, error)) {
             std::abort();
         }
-        benchmark::DoNotOptimize(bytes);
+        benchmark::DoNotOptimize(map.data);
+        std::free(map.data);
     }
     state.counters["resident_MiB_after"] = residentMiB();
+    releaseWorldPages();
+}
+
+// Encoding alone, a default map into the caller's memory.
+void encodingIntoMemory(benchmark::State& state) {
+    const GenerationParameters parameters = deriveParameters(
+        1, defaultBumpinessPercent, defaultPillarCount, defaultConnectorCount, false);
+    if (!generateMap(parameters)) {
+        std::abort();
+    }
+    for (auto _ : state) {
+        MapBuffer map;
+        int error = 0;
+        if (!encodeIntoMemory(map, error)) {
+            std::abort();
+        }
+        benchmark::DoNotOptimize(map.data);
+        std::free(map.data);
+    }
     releaseWorldPages();
 }
 
@@ -74,6 +89,7 @@ void releasingTheWorld(benchmark::State& state) {
 
 BENCHMARK(generateInMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(generateKeepingTheWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(encodingIntoMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(releasingTheWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
