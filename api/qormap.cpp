@@ -2,6 +2,7 @@
 // bytes or written whole, and the world's memory given back after each map.
 #include "qormap/qormap.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -10,14 +11,12 @@
 #include <system_error>
 
 #include "api/pipeline.h"
+#include "platform/fork_guard.h"
+#include "support/row_jobs.h"
 #include "vxl/memory_sink.h"
 #include "vxl/writer.h"
 #include "world/structures.h"
 #include "world/world.h"
-
-#ifndef QORMAP_VERSION
-#error "the build defines QORMAP_VERSION"
-#endif
 
 namespace {
 
@@ -25,6 +24,12 @@ namespace {
 // process, so maps are made one at a time.
 std::mutex generationLock;
 std::once_flag worldPagesAdvised;
+
+// A child forked while another thread generates would find the lock held
+// forever: forking waits for the map being made instead. Helper threads live
+// only inside the lock, so none is missing in the child.
+[[maybe_unused]] const bool generationLockGuarded =
+    guardAcrossFork([] { generationLock.lock(); }, [] { generationLock.unlock(); });
 
 // Gives back what a map used, however generation ends.
 struct WorldLease {
@@ -37,6 +42,21 @@ struct WorldLease {
     WorldLease& operator=(const WorldLease&) = delete;
 };
 
+// The options the caller's struct gives: fields of a shorter (older) struct
+// keep their defaults, and a longer (newer) one may only add fields left zero.
+bool readOptions(const qormap_options* given, qormap_options& options) {
+    constexpr size_t known = sizeof(qormap_options);
+    if (given == nullptr || given->size < known) {
+        return false;
+    }
+    const auto* extra = reinterpret_cast<const unsigned char*>(given) + known;
+    if (std::any_of(extra, extra + (given->size - known), [](unsigned char b) { return b != 0; })) {
+        return false;
+    }
+    std::memcpy(&options, given, known);
+    return true;
+}
+
 GenerationParameters parametersOf(const qormap_options& options) {
     return deriveParameters(options.seed, options.bumpiness, options.pillars, options.connectors,
                             options.debug != 0);
@@ -45,6 +65,7 @@ GenerationParameters parametersOf(const qormap_options& options) {
 int generateInto(const qormap_options& options, MapBuffer& buffer) {
     const std::lock_guard<std::mutex> lock(generationLock);
     const WorldLease lease;
+    const RowJobHelpers helpers;
     if (!generateMap(parametersOf(options))) {
         return QORMAP_ERROR_MEMORY;
     }
@@ -58,6 +79,7 @@ int generateInto(const qormap_options& options, MapBuffer& buffer) {
 int writeTo(const qormap_options& options, const char* path) {
     const std::lock_guard<std::mutex> lock(generationLock);
     const WorldLease lease;
+    const RowJobHelpers helpers;
     if (!generateMap(parametersOf(options))) {
         return QORMAP_ERROR_MEMORY;
     }
@@ -80,7 +102,8 @@ int writeTo(const qormap_options& options, const char* path) {
 extern "C" {
 
 qormap_options qormap_default_options(int32_t seed) {
-    return {seed, defaultBumpinessPercent, defaultPillarCount, defaultConnectorCount, 0};
+    return {sizeof(qormap_options), seed, defaultBumpinessPercent, defaultPillarCount,
+            defaultConnectorCount,  0};
 }
 
 int qormap_generate(const qormap_options* options, unsigned char** data, size_t* size) {
@@ -90,17 +113,18 @@ int qormap_generate(const qormap_options* options, unsigned char** data, size_t*
     if (size != nullptr) {
         *size = 0;
     }
-    if (options == nullptr || data == nullptr || size == nullptr) {
+    qormap_options known;
+    if (!readOptions(options, known) || data == nullptr || size == nullptr) {
         return QORMAP_ERROR_ARGUMENT;
     }
     MapBuffer buffer;
     int status = QORMAP_ERROR_MEMORY;
     try {
-        status = generateInto(*options, buffer);
+        status = generateInto(known, buffer);
     } catch (const std::bad_alloc&) {
         status = QORMAP_ERROR_MEMORY;
-    } catch (const std::system_error&) {  // a lock or a helper thread refused
-        status = QORMAP_ERROR_MEMORY;
+    } catch (const std::system_error&) {  // the lock refused
+        status = QORMAP_ERROR_THREAD;
     }
     if (status != QORMAP_OK) {
         std::free(buffer.data);
@@ -116,16 +140,19 @@ void qormap_free(unsigned char* data) {
 }
 
 int qormap_write(const qormap_options* options, const char* path) {
-    if (options == nullptr || path == nullptr || path[0] == '\0') {
+    qormap_options known;
+    if (!readOptions(options, known) || path == nullptr || path[0] == '\0') {
         return QORMAP_ERROR_ARGUMENT;
     }
     try {
-        return writeTo(*options, path);
+        return writeTo(known, path);
     } catch (const std::bad_alloc&) {
-    } catch (const std::system_error&) {
+        errno = ENOMEM;
+        return QORMAP_ERROR_MEMORY;
+    } catch (const std::system_error& failure) {  // the lock refused
+        errno = failure.code().value();
+        return QORMAP_ERROR_THREAD;
     }
-    errno = ENOMEM;
-    return QORMAP_ERROR_MEMORY;
 }
 
 const char* qormap_strerror(int status) {
@@ -140,13 +167,15 @@ const char* qormap_strerror(int status) {
         return "cannot create the map file";
     case QORMAP_ERROR_WRITE:
         return "cannot write the map file";
+    case QORMAP_ERROR_THREAD:
+        return "the system refused a lock or thread";
     default:
         return "unknown status";
     }
 }
 
 const char* qormap_version(void) {
-    return QORMAP_VERSION;
+    return QORMAP_VERSION_STRING;
 }
 
 }  // extern "C"

@@ -8,6 +8,7 @@
 
 #include "api/pipeline.h"
 #include "qormap/qormap.h"
+#include "support/row_jobs.h"
 #include "vxl/memory_sink.h"
 #include "world/world.h"
 
@@ -75,6 +76,13 @@ void encodingIntoMemory(benchmark::State& state) {
     releaseWorldPages();
 }
 
+// Starting a map's helper threads and joining them again, which every call pays.
+void startingHelpers(benchmark::State& state) {
+    for (auto _ : state) {
+        const RowJobHelpers helpers;
+    }
+}
+
 // Giving the pages of a fully touched world back, alone.
 void releasingTheWorld(benchmark::State& state) {
     for (auto _ : state) {
@@ -90,6 +98,7 @@ void releasingTheWorld(benchmark::State& state) {
 BENCHMARK(generateInMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(generateKeepingTheWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(encodingIntoMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(startingHelpers)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(releasingTheWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {
