@@ -36,7 +36,9 @@ std::atomic<int32_t> helpersInJob{0};
 // Set, with jobSerial moved on, to send the helpers home.
 std::atomic<bool> helpersStopping{false};
 
-std::thread helpers[maxWorkerCount - 1];
+// Never destroyed: should the process exit while a call runs elsewhere, a
+// destructor would find its helpers still running and end the process.
+std::thread* const helpers = new std::thread[maxWorkerCount - 1];
 int32_t helpersStarted = 0;
 int32_t helperScopes = 0;
 

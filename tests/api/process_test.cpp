@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -53,6 +54,22 @@ TEST(CInterfaceProcess, NoThreadOutlivesACall) {
     ASSERT_EQ(qormap_generate(&options, &data, &size), QORMAP_OK);
     qormap_free(data);
     EXPECT_EQ(threadCount(), before);
+}
+
+TEST(CInterfaceProcess, ExitingWhileAnotherThreadGeneratesEndsCleanly) {
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        std::thread([] {
+            const qormap_options options = qormap_default_options(1);
+            unsigned char* data = nullptr;
+            size_t size = 0;
+            qormap_generate(&options, &data, &size);
+        }).detach();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::exit(0);  // static destructors run with the map half made
+    }
+    EXPECT_EQ(exitStatusWithin(child, std::chrono::seconds(20)), 0);
 }
 
 TEST(CInterfaceProcess, AChildForkedMidMapGeneratesItsOwn) {
