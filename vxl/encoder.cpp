@@ -27,8 +27,8 @@ constexpr uint64_t reversedGather = 0x8040201008040201u;
 constexpr uint64_t lowBits = 0x0101010101010101u;
 constexpr uint64_t lowSevenBits = 0x7F7F7F7F7F7F7F7Fu;
 
+// A span header and a colour are four bytes each.
 constexpr size_t spanHeaderBytes = 4;
-constexpr size_t colorBytes = 4;
 
 // First z >= from whose bit is set; worldSizeZ when there is none.
 int32_t firstSet(uint64_t bits, int32_t from) {
@@ -74,13 +74,30 @@ void forEachSpan(uint64_t solidBits, uint64_t exposedBits, Visit&& visit) {
     }
 }
 
+// Set bits of `bits`, without the C runtime's call that std::popcount
+// becomes on processors assumed to lack a popcount instruction.
+int32_t bitCount(uint64_t bits) {
+    bits -= (bits >> 1) & 0x5555555555555555u;
+    bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<int32_t>((bits * 0x0101010101010101u) >> 56);
+}
+
+// The size of a column's record without walking its spans. Every exposed
+// voxel is stored once. A new span starts wherever solid turns to air, where
+// a bottom run (exposed voxels right below hidden ones) turns hidden again,
+// and once more when a bottom run reaches the floor (it becomes a last span).
 size_t recordBytes(uint64_t solidBits, uint64_t exposedBits) {
-    size_t bytes = 0;
-    forEachSpan(solidBits, exposedBits, [&](const SpanRuns& span) {
-        const auto colors = (span.topStop - span.topStart) + (span.nextStart - span.hiddenStop);
-        bytes += spanHeaderBytes + colorBytes * static_cast<size_t>(colors);
-    });
-    return bytes;
+    const uint64_t hiddenBits = solidBits & ~exposedBits;
+    const uint64_t bottomStarts = exposedBits & (hiddenBits << 1);
+    // Adding a run's first bit carries through the run and clears it.
+    const uint64_t bottomRuns = exposedBits & ~(exposedBits + bottomStarts);
+    const uint64_t solidToAir = ~solidBits & (solidBits << 1);
+    const uint64_t bottomToHidden = hiddenBits & (bottomRuns << 1);
+    // Air, hidden and exposed voxels never coincide: one count covers all three.
+    const int32_t floorSpan = static_cast<int32_t>(bottomRuns >> (worldSizeZ - 1));
+    const int32_t words = 1 + floorSpan + bitCount(exposedBits | solidToAir | bottomToHidden);
+    return static_cast<size_t>(words) * spanHeaderBytes;
 }
 
 uint8_t* putByte(uint8_t* out, int32_t value) {
@@ -200,7 +217,8 @@ void measureBand(Band& band) {
     }
 }
 
-uint8_t* writeBand(uint8_t* out, const Band& band) {
+// Writes the band's records, band.bytes of them, from `out` on.
+void writeBand(uint8_t* out, const Band& band) {
     for (int32_t y = band.firstRow; y < band.endRow; ++y) {
         const int32_t row = y - band.firstRow;
         for (int32_t x = 0; x < worldSizeX; ++x) {
@@ -208,7 +226,6 @@ uint8_t* writeBand(uint8_t* out, const Band& band) {
                                color + voxelIndex(x, y, 0));
         }
     }
-    return out;
 }
 
 }  // namespace
@@ -220,7 +237,9 @@ size_t encodeRows(uint8_t* out, int32_t firstRow, int32_t endRow) {
         band->firstRow = first;
         band->endRow = std::min(first + rowsPerBand, endRow);
         measureBand(*band);
-        out = writeBand(out, *band);
+        // Advanced by the measured size, as encodeWorld places bands by it.
+        writeBand(out, *band);
+        out += band->bytes;
     }
     return static_cast<size_t>(out - start);
 }
