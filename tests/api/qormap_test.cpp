@@ -96,7 +96,6 @@ TEST(CInterfaceOptions, OnlyOptionsOfAKnownSizeAreRead) {
             EXPECT_EQ(sha256Hex(std::string(reinterpret_cast<char*>(data), size)), seedOneSha256);
         }
         qormap_free(data);
-        EXPECT_EQ(qormap_write(&options.known, ""), QORMAP_ERROR_ARGUMENT);
     }
 }
 
@@ -111,11 +110,10 @@ TEST(CInterfaceStatus, EveryStatusHasItsOwnText) {
     EXPECT_EQ(texts.size(), std::size(statuses));
     EXPECT_STREQ(qormap_strerror(12345), "unknown status");
     EXPECT_STREQ(qormap_version(), QORMAP_PROJECT_VERSION);
-    const std::string headerVersion = std::to_string(QORMAP_VERSION_MAJOR) + "." +
-                                      std::to_string(QORMAP_VERSION_MINOR) + "." +
-                                      std::to_string(QORMAP_VERSION_PATCH);
-    EXPECT_EQ(headerVersion, QORMAP_PROJECT_VERSION);
-    EXPECT_STREQ(QORMAP_VERSION_STRING, QORMAP_PROJECT_VERSION);
+    char header[32];
+    std::snprintf(header, sizeof header, "%d.%d.%d", QORMAP_VERSION_MAJOR, QORMAP_VERSION_MINOR,
+                  QORMAP_VERSION_PATCH);
+    EXPECT_STREQ(header, QORMAP_PROJECT_VERSION);
 }
 
 TEST(CInterfaceGenerate, NullArgumentsAreRefused) {

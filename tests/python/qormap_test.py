@@ -7,7 +7,6 @@ module was built for."""
 import concurrent.futures
 import errno
 import hashlib
-import multiprocessing
 import os
 import pathlib
 import subprocess
@@ -197,28 +196,6 @@ class Threads(unittest.TestCase):
         finally:
             sys.setswitchinterval(interval)
             thread.join()
-
-    @unittest.skipUnless(hasattr(os, "fork"), "processes do not fork here")
-    def test_a_process_forked_while_another_thread_generates_makes_maps(self):
-        stop = threading.Event()
-
-        def busy():
-            while not stop.is_set():
-                qormap.generate(2)
-
-        thread = threading.Thread(target=busy)
-        thread.start()
-        try:
-            with multiprocessing.get_context("fork").Pool(1) as pool:
-                made = pool.apply_async(seed_one_sha256)
-                self.assertEqual(made.get(timeout=60), golden_map("-s 1").sha256)
-        finally:
-            stop.set()
-            thread.join()
-
-
-def seed_one_sha256():
-    return sha256(qormap.generate(1))
 
 
 if __name__ == "__main__":
