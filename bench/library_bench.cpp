@@ -41,6 +41,7 @@ void generateInMemory(benchmark::State& state) {
 
 // The same maps with the world kept between them: what giving it back costs.
 void generateKeepingTheWorld(benchmark::State& state) {
+    const RowJobHelpers helpers;  // as a call of the library has them
     int32_t seed = 1;
     for (auto _ : state) {
         const GenerationParameters parameters = deriveParameters(
@@ -59,6 +60,7 @@ void generateKeepingTheWorld(benchmark::State& state) {
 
 // Encoding alone, a default map into the caller's memory.
 void encodingIntoMemory(benchmark::State& state) {
+    const RowJobHelpers helpers;
     const GenerationParameters parameters = deriveParameters(
         1, defaultBumpinessPercent, defaultPillarCount, defaultConnectorCount, false);
     if (!generateMap(parameters)) {
