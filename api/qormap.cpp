@@ -2,10 +2,8 @@
 // bytes or written whole, and the world's memory given back after each map.
 #include "qormap/qormap.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -42,18 +40,15 @@ struct WorldLease {
     WorldLease& operator=(const WorldLease&) = delete;
 };
 
-// The options the caller's struct gives: fields of a shorter (older) struct
-// keep their defaults, and a longer (newer) one may only add fields left zero.
+// The options the caller's struct gives, by its size: a version that adds
+// fields will read this size with the new ones at their defaults. A size this
+// library does not know (a newer header's, or options not set up by
+// qormap_default_options) is refused without reading past this struct.
 bool readOptions(const qormap_options* given, qormap_options& options) {
-    constexpr size_t known = sizeof(qormap_options);
-    if (given == nullptr || given->size < known) {
+    if (given == nullptr || given->size != sizeof(qormap_options)) {
         return false;
     }
-    const auto* extra = reinterpret_cast<const unsigned char*>(given) + known;
-    if (std::any_of(extra, extra + (given->size - known), [](unsigned char b) { return b != 0; })) {
-        return false;
-    }
-    std::memcpy(&options, given, known);
+    options = *given;
     return true;
 }
 

@@ -55,10 +55,11 @@ extern "C" {
 #define QORMAP_ERROR_THREAD (-5)
 
 /* Always start from qormap_default_options and then change fields: it sets
- * `size`, by which the library tells which fields the caller knows, so later
- * versions can add fields at the end without breaking programs built against
- * this header. Options filled in by hand (e.g. zeroed) are refused as
- * QORMAP_ERROR_ARGUMENT. */
+ * `size`, by which the library knows which fields the caller was built with.
+ * Later versions add fields only at the end and read an older, shorter struct
+ * with those fields at their defaults, so programs built against this header
+ * keep working. A size the library does not know (options filled in by hand
+ * or zeroed, or a newer header than the library) is QORMAP_ERROR_ARGUMENT. */
 typedef struct qormap_options {
     uint32_t size;      /* sizeof(qormap_options) as the caller was built */
     int32_t seed;       /* any value; the map for -s SEED */
