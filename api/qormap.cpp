@@ -4,19 +4,17 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <new>
 #include <system_error>
 
 #include "api/pipeline.h"
+#include "platform/fork_guard.h"
+#include "support/row_jobs.h"
+#include "vxl/memory_sink.h"
 #include "vxl/writer.h"
 #include "world/structures.h"
 #include "world/world.h"
-
-#ifndef QORMAP_VERSION
-#error "the build defines QORMAP_VERSION"
-#endif
 
 namespace {
 
@@ -24,6 +22,12 @@ namespace {
 // process, so maps are made one at a time.
 std::mutex generationLock;
 std::once_flag worldPagesAdvised;
+
+// A child forked while another thread generates would find the lock held
+// forever: forking waits for the map being made instead. Helper threads live
+// only inside the lock, so none is missing in the child.
+[[maybe_unused]] const bool generationLockGuarded =
+    guardAcrossFork([] { generationLock.lock(); }, [] { generationLock.unlock(); });
 
 // Gives back what a map used, however generation ends.
 struct WorldLease {
@@ -36,49 +40,32 @@ struct WorldLease {
     WorldLease& operator=(const WorldLease&) = delete;
 };
 
+// The options the caller's struct gives, by its size: a version that adds
+// fields will read this size with the new ones at their defaults. A size this
+// library does not know (a newer header's, or options not set up by
+// qormap_default_options) is refused without reading past this struct.
+bool readOptions(const qormap_options* given, qormap_options& options) {
+    if (given == nullptr || given->size != sizeof(qormap_options)) {
+        return false;
+    }
+    options = *given;
+    return true;
+}
+
 GenerationParameters parametersOf(const qormap_options& options) {
     return deriveParameters(options.seed, options.bumpiness, options.pillars, options.connectors,
                             options.debug != 0);
 }
 
-// A malloc'd buffer that grows by doubling; released with free, as qormap_free does.
-struct GrowingBuffer {
-    unsigned char* data = nullptr;
-    size_t size = 0;
-    size_t capacity = 0;
-};
-
-// A default map is about 2.9 MB and a crowded one 4.5 MB: most maps need no regrowth.
-constexpr size_t initialBufferBytes = size_t{4} << 20;
-
-bool appendBytes(void* context, const uint8_t* bytes, size_t size, int& error) {
-    GrowingBuffer& buffer = *static_cast<GrowingBuffer*>(context);
-    if (buffer.capacity - buffer.size < size) {
-        size_t capacity = buffer.capacity != 0 ? buffer.capacity : initialBufferBytes;
-        while (capacity - buffer.size < size) {
-            capacity *= 2;
-        }
-        void* grown = std::realloc(buffer.data, capacity);
-        if (grown == nullptr) {
-            error = ENOMEM;
-            return false;
-        }
-        buffer.data = static_cast<unsigned char*>(grown);
-        buffer.capacity = capacity;
-    }
-    std::memcpy(buffer.data + buffer.size, bytes, size);
-    buffer.size += size;
-    return true;
-}
-
-int generateInto(const qormap_options& options, GrowingBuffer& buffer) {
+int generateInto(const qormap_options& options, MapBuffer& buffer) {
     const std::lock_guard<std::mutex> lock(generationLock);
     const WorldLease lease;
+    const RowJobHelpers helpers;
     if (!generateMap(parametersOf(options))) {
         return QORMAP_ERROR_MEMORY;
     }
     int error = 0;
-    if (!encodeVxlBands({appendBytes, &buffer}, error)) {
+    if (!encodeIntoMemory(buffer, error)) {
         return QORMAP_ERROR_MEMORY;
     }
     return QORMAP_OK;
@@ -87,6 +74,7 @@ int generateInto(const qormap_options& options, GrowingBuffer& buffer) {
 int writeTo(const qormap_options& options, const char* path) {
     const std::lock_guard<std::mutex> lock(generationLock);
     const WorldLease lease;
+    const RowJobHelpers helpers;
     if (!generateMap(parametersOf(options))) {
         return QORMAP_ERROR_MEMORY;
     }
@@ -109,7 +97,8 @@ int writeTo(const qormap_options& options, const char* path) {
 extern "C" {
 
 qormap_options qormap_default_options(int32_t seed) {
-    return {seed, defaultBumpinessPercent, defaultPillarCount, defaultConnectorCount, 0};
+    return {sizeof(qormap_options), seed, defaultBumpinessPercent, defaultPillarCount,
+            defaultConnectorCount,  0};
 }
 
 int qormap_generate(const qormap_options* options, unsigned char** data, size_t* size) {
@@ -119,17 +108,18 @@ int qormap_generate(const qormap_options* options, unsigned char** data, size_t*
     if (size != nullptr) {
         *size = 0;
     }
-    if (options == nullptr || data == nullptr || size == nullptr) {
+    qormap_options known;
+    if (!readOptions(options, known) || data == nullptr || size == nullptr) {
         return QORMAP_ERROR_ARGUMENT;
     }
-    GrowingBuffer buffer;
+    MapBuffer buffer;
     int status = QORMAP_ERROR_MEMORY;
     try {
-        status = generateInto(*options, buffer);
+        status = generateInto(known, buffer);
     } catch (const std::bad_alloc&) {
         status = QORMAP_ERROR_MEMORY;
-    } catch (const std::system_error&) {  // a lock or a helper thread refused
-        status = QORMAP_ERROR_MEMORY;
+    } catch (const std::system_error&) {  // the lock refused
+        status = QORMAP_ERROR_THREAD;
     }
     if (status != QORMAP_OK) {
         std::free(buffer.data);
@@ -145,16 +135,19 @@ void qormap_free(unsigned char* data) {
 }
 
 int qormap_write(const qormap_options* options, const char* path) {
-    if (options == nullptr || path == nullptr || path[0] == '\0') {
+    qormap_options known;
+    if (!readOptions(options, known) || path == nullptr || path[0] == '\0') {
         return QORMAP_ERROR_ARGUMENT;
     }
     try {
-        return writeTo(*options, path);
+        return writeTo(known, path);
     } catch (const std::bad_alloc&) {
-    } catch (const std::system_error&) {
+        errno = ENOMEM;
+        return QORMAP_ERROR_MEMORY;
+    } catch (const std::system_error& failure) {  // the lock refused
+        errno = failure.code().value();
+        return QORMAP_ERROR_THREAD;
     }
-    errno = ENOMEM;
-    return QORMAP_ERROR_MEMORY;
 }
 
 const char* qormap_strerror(int status) {
@@ -169,13 +162,15 @@ const char* qormap_strerror(int status) {
         return "cannot create the map file";
     case QORMAP_ERROR_WRITE:
         return "cannot write the map file";
+    case QORMAP_ERROR_THREAD:
+        return "the system refused a lock or thread";
     default:
         return "unknown status";
     }
 }
 
 const char* qormap_version(void) {
-    return QORMAP_VERSION;
+    return QORMAP_VERSION_STRING;
 }
 
 }  // extern "C"

@@ -35,8 +35,20 @@ int reportFailure(const char* invocation, const char* path, int status, int erro
         std::fprintf(stderr, "%s: cannot write map file '%s': %s\n", name, path,
                      std::strerror(error));
         break;
-    default:
+    case QORMAP_ERROR_MEMORY:
         std::fprintf(stderr, "%s: out of memory while generating the map\n", name);
+        break;
+    case QORMAP_ERROR_ARGUMENT:
+        // The options come from this program; only the path can be what was refused.
+        std::fprintf(stderr, "%s: cannot create map file '%s': %s\n", name, path,
+                     path[0] == '\0' ? "the file name is empty" : qormap_strerror(status));
+        break;
+    case QORMAP_ERROR_THREAD:
+        std::fprintf(stderr, "%s: cannot generate the map: %s: %s\n", name, qormap_strerror(status),
+                     std::strerror(error));
+        break;
+    default:
+        std::fprintf(stderr, "%s: cannot generate the map: %s\n", name, qormap_strerror(status));
         break;
     }
     return exitFailure;

@@ -14,6 +14,8 @@
 #include "api/pipeline.h"
 #include "random/random.h"
 #include "support/row_jobs.h"
+#include "tests/support/reference_encoder.h"
+#include "vxl/encoder.h"
 #include "vxl/writer.h"
 #include "world/coloring.h"
 #include "world/structures.h"

@@ -8,7 +8,8 @@
 
 #include "api/pipeline.h"
 #include "qormap/qormap.h"
-#include "vxl/writer.h"
+#include "support/row_jobs.h"
+#include "vxl/memory_sink.h"
 #include "world/world.h"
 
 namespace {
@@ -40,24 +41,48 @@ void generateInMemory(benchmark::State& state) {
 
 // The same maps with the world kept between them: what giving it back costs.
 void generateKeepingTheWorld(benchmark::State& state) {
+    const RowJobHelpers helpers;  // as a call of the library has them
     int32_t seed = 1;
     for (auto _ : state) {
         const GenerationParameters parameters = deriveParameters(
             seed++, defaultBumpinessPercent, defaultPillarCount, defaultConnectorCount, false);
-        size_t bytes = 0;
-        const VxlBandSink count{[](void* total, const uint8_t*, size_t size, int&) {
-                                    *static_cast<size_t*>(total) += size;
-                                    return true;
-                                },
-                                &bytes};
+        MapBuffer map;
         int error = 0;
-        if (!generateMap(parameters) || !encodeVxlBands(count, error)) {
+        if (!generateMap(parameters) || !encodeIntoMemory(map, error)) {
             std::abort();
         }
-        benchmark::DoNotOptimize(bytes);
+        benchmark::DoNotOptimize(map.data);
+        std::free(map.data);
     }
     state.counters["resident_MiB_after"] = residentMiB();
     releaseWorldPages();
+}
+
+// Encoding alone, a default map into the caller's memory.
+void encodingIntoMemory(benchmark::State& state) {
+    const RowJobHelpers helpers;
+    const GenerationParameters parameters = deriveParameters(
+        1, defaultBumpinessPercent, defaultPillarCount, defaultConnectorCount, false);
+    if (!generateMap(parameters)) {
+        std::abort();
+    }
+    for (auto _ : state) {
+        MapBuffer map;
+        int error = 0;
+        if (!encodeIntoMemory(map, error)) {
+            std::abort();
+        }
+        benchmark::DoNotOptimize(map.data);
+        std::free(map.data);
+    }
+    releaseWorldPages();
+}
+
+// Starting a map's helper threads and joining them again, which every call pays.
+void startingHelpers(benchmark::State& state) {
+    for (auto _ : state) {
+        const RowJobHelpers helpers;
+    }
 }
 
 // Giving the pages of a fully touched world back, alone.
@@ -74,6 +99,8 @@ void releasingTheWorld(benchmark::State& state) {
 
 BENCHMARK(generateInMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(generateKeepingTheWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(encodingIntoMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(startingHelpers)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(releasingTheWorld)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv) {

@@ -12,7 +12,7 @@ else()
 endif()
 
 set(qormap_platform_sources platform/replaced_file.cpp platform/whole_file.cpp)
-foreach(concern console file_names helper_threads replaced_file whole_file world_pages)
+foreach(concern console file_names fork_guard helper_threads replaced_file whole_file world_pages)
   list(APPEND qormap_platform_sources platform/${qormap_platform}/${concern}.cpp)
 endforeach()
 if(WIN32)

@@ -103,6 +103,9 @@ PyObject* raiseStatus(int status, int error, PyObject* path) {
     switch (status) {
     case QORMAP_ERROR_MEMORY:
         return PyErr_NoMemory();
+    case QORMAP_ERROR_THREAD:
+        PyErr_SetString(PyExc_RuntimeError, qormap_strerror(status));
+        return nullptr;
     case QORMAP_ERROR_OPEN:
     case QORMAP_ERROR_WRITE:
         errno = error != 0 ? error : EIO;

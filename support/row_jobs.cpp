@@ -25,9 +25,7 @@ int32_t initialWorkerCount() {
 
 int32_t workers = initialWorkerCount();
 
-// The job being run and the state it shares with the helpers. The helpers
-// outlive every job and are never joined: they sleep between jobs and end
-// with the process.
+// The job being run and the state it shares with the helpers.
 std::atomic<const RowJob*> currentJob{nullptr};
 std::atomic<int32_t> nextRow{0};
 std::atomic<int32_t> helpersWanted{0};
@@ -35,7 +33,14 @@ std::atomic<uint32_t> jobSerial{0};
 // Helpers that may be reading currentJob; the caller waits for none before
 // the job (which lives on its stack) goes away.
 std::atomic<int32_t> helpersInJob{0};
+// Set, with jobSerial moved on, to send the helpers home.
+std::atomic<bool> helpersStopping{false};
+
+// Never destroyed: should the process exit while a call runs elsewhere, a
+// destructor would find its helpers still running and end the process.
+std::thread* const helpers = new std::thread[maxWorkerCount - 1];
 int32_t helpersStarted = 0;
+int32_t helperScopes = 0;
 
 void runChunks(const RowJob& job) {
     for (;;) {
@@ -63,10 +68,12 @@ uint32_t awaitNextJob(uint32_t seen) {
     }
 }
 
-void helperLoop(int32_t index) {
-    uint32_t seen = 0;
+void helperLoop(int32_t index, uint32_t seen) {
     for (;;) {
         seen = awaitNextJob(seen);
+        if (helpersStopping.load()) {
+            return;
+        }
         helpersInJob.fetch_add(1);
         const RowJob* job = currentJob.load();
         if (job != nullptr && index < helpersWanted.load()) {
@@ -77,9 +84,6 @@ void helperLoop(int32_t index) {
 }
 
 void startHelpers(int32_t wanted) {
-    if (helpersStarted >= wanted) {
-        return;
-    }
     // Signals sent to the process are left to the threads that were there
     // before the helpers.
     startWithSignalsHeld(
@@ -87,9 +91,9 @@ void startHelpers(int32_t wanted) {
             const int32_t target = *static_cast<const int32_t*>(context);
             while (helpersStarted < target) {
                 try {
-                    std::thread helper(helperLoop, helpersStarted);
-                    keepOffCallersCpu(helper);
-                    helper.detach();
+                    helpers[helpersStarted] =
+                        std::thread(helperLoop, helpersStarted, jobSerial.load());
+                    keepOffCallersCpu(helpers[helpersStarted]);
                 } catch (const std::system_error&) {
                     return;
                 }
@@ -99,23 +103,23 @@ void startHelpers(int32_t wanted) {
         &wanted);
 }
 
-}  // namespace
-
-int32_t workerCount() {
-    return workers;
+void stopHelpers() {
+    helpersStopping.store(true);
+    jobSerial.fetch_add(1);
+    jobSerial.notify_all();
+    for (int32_t h = 0; h < helpersStarted; ++h) {
+        helpers[h].join();
+    }
+    helpersStarted = 0;
+    helpersStopping.store(false);
 }
 
-void setWorkerCount(int32_t count) {
-    workers = std::clamp(count, int32_t{1}, maxWorkerCount);
-}
-
-void runRowJob(const RowJob& job) {
-    const int32_t wanted = workers - 1;
-    startHelpers(wanted);
+void runWithHelpers(const RowJob& job) {
+    const int32_t wanted = std::min(workers - 1, helpersStarted);
     helpersWanted.store(wanted);
     nextRow.store(job.first);
     currentJob.store(&job);
-    if (helpersStarted > 0 && wanted > 0) {
+    if (wanted > 0) {
         jobSerial.fetch_add(1);
         jobSerial.notify_all();
     }
@@ -127,4 +131,35 @@ void runRowJob(const RowJob& job) {
     while (helpersInJob.load() != 0) {
         std::this_thread::yield();
     }
+}
+
+}  // namespace
+
+RowJobHelpers::RowJobHelpers() {
+    if (helperScopes++ == 0) {
+        startHelpers(workers - 1);
+    }
+}
+
+RowJobHelpers::~RowJobHelpers() {
+    if (--helperScopes == 0) {
+        stopHelpers();
+    }
+}
+
+int32_t workerCount() {
+    return workers;
+}
+
+void setWorkerCount(int32_t count) {
+    workers = std::clamp(count, int32_t{1}, maxWorkerCount);
+}
+
+void runRowJob(const RowJob& job) {
+    if (helperScopes > 0) {
+        runWithHelpers(job);
+        return;
+    }
+    const RowJobHelpers forThisJob;
+    runWithHelpers(job);
 }

@@ -1,5 +1,5 @@
-// Runs independent rows of work on the calling thread and a few long-lived
-// helper threads. Rows are claimed in chunks, first come first served; every
+// Runs independent rows of work on the calling thread and a few helper
+// threads. Rows are claimed in chunks, first come first served; every
 // chunk computes what one thread alone would compute for those rows, so the
 // results never depend on the number of threads or on who ran what.
 #pragma once
@@ -34,8 +34,19 @@ struct RowJob {
 
 // Runs every chunk of the job, on this thread and the helpers that are free
 // to join in, and returns once all have finished. A helper that cannot be
-// started leaves its share to this thread.
+// started leaves its share to this thread. Jobs are run one at a time.
 void runRowJob(const RowJob& job);
+
+// The helper threads live while one of these does: started when the first is
+// made, stopped and joined when the last goes, so none outlives the call that
+// needed it (nothing is left running in a library being unloaded, nor waited
+// for in a forked child). A job run outside any starts helpers for itself.
+struct RowJobHelpers {
+    RowJobHelpers();
+    ~RowJobHelpers();
+    RowJobHelpers(const RowJobHelpers&) = delete;
+    RowJobHelpers& operator=(const RowJobHelpers&) = delete;
+};
 
 // Calls work(chunkFirst, chunkEnd) for every chunk of rows [first, end), each
 // exactly once, on any of the job's threads; returns once all have finished.

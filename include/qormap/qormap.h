@@ -7,13 +7,20 @@
  * Threads: every function may be called from any thread at any time. Calls
  * that generate a map share one world and run one at a time (a second caller
  * waits). A map never depends on what was generated before it in the process.
- * The library prints nothing and installs no signal handlers; between calls
- * it keeps a few idle helper threads but not the world's memory. */
+ * A process may fork while another thread generates: the fork waits for that
+ * map, and the child can generate at once. The library prints nothing and
+ * installs no signal handlers; between calls it keeps neither threads nor the
+ * world's memory.
+ *
+ * Versions: qormap/version.h (included here) gives the version this header
+ * belongs to; qormap_version() gives the library's. */
 #ifndef QORMAP_QORMAP_H
 #define QORMAP_QORMAP_H
 
 #include <stddef.h>
 #include <stdint.h>
+
+#include "qormap/version.h"
 
 #if defined(_WIN32) && defined(QORMAP_SHARED)
 #ifdef QORMAP_BUILDING
@@ -33,7 +40,8 @@ extern "C" {
 
 /* Status codes: 0 is success, every failure is negative. */
 #define QORMAP_OK 0
-/* A null pointer or an empty path. */
+/* A null pointer, an empty path, or options not set up by
+ * qormap_default_options. */
 #define QORMAP_ERROR_ARGUMENT (-1)
 /* Memory ran out; nothing was returned or written. */
 #define QORMAP_ERROR_MEMORY (-2)
@@ -42,8 +50,18 @@ extern "C" {
 /* Writing or closing the map file failed; errno says why. Any earlier file
  * at the path is left as it was. */
 #define QORMAP_ERROR_WRITE (-4)
+/* The system refused a lock or thread the generation needs; nothing was
+ * returned or written. qormap_write leaves the system's reason in errno. */
+#define QORMAP_ERROR_THREAD (-5)
 
+/* Always start from qormap_default_options and then change fields: it sets
+ * `size`, by which the library knows which fields the caller was built with.
+ * Later versions add fields only at the end and read an older, shorter struct
+ * with those fields at their defaults, so programs built against this header
+ * keep working. A size the library does not know (options filled in by hand
+ * or zeroed, or a newer header than the library) is QORMAP_ERROR_ARGUMENT. */
 typedef struct qormap_options {
+    uint32_t size;      /* sizeof(qormap_options) as the caller was built */
     int32_t seed;       /* any value; the map for -s SEED */
     int32_t bumpiness;  /* 0..100, like -b; out of range is clamped as -b clamps */
     int32_t pillars;    /* 0..65536, like -p; out of range is clamped */
@@ -52,12 +70,12 @@ typedef struct qormap_options {
 } qormap_options;
 
 /* The options of a run with only -s SEED: bumpiness 50, 400 pillars,
- * 300 connectors, no debug outlines. */
+ * 300 connectors, no debug outlines; `size` set for this header. */
 QORMAP_API qormap_options qormap_default_options(int32_t seed);
 
 /* Generates the map into a new buffer: on success *data holds *size bytes,
  * which the caller releases with qormap_free. On failure *data is null,
- * *size is 0 and the status says why (QORMAP_ERROR_ARGUMENT, _MEMORY). */
+ * *size is 0 and the status says why (QORMAP_ERROR_ARGUMENT, _MEMORY, _THREAD). */
 QORMAP_API int qormap_generate(const qormap_options* options, unsigned char** data, size_t* size);
 
 /* Releases a buffer from qormap_generate; null is ignored. */
@@ -74,7 +92,8 @@ QORMAP_API int qormap_write(const qormap_options* options, const char* path);
  * never null, also for codes this library does not return. */
 QORMAP_API const char* qormap_strerror(int status);
 
-/* The library's version, "MAJOR.MINOR.PATCH". */
+/* The library's version, "MAJOR.MINOR.PATCH"; it may be newer than
+ * QORMAP_VERSION_STRING, the header's. */
 QORMAP_API const char* qormap_version(void);
 
 #ifdef __cplusplus

@@ -164,6 +164,7 @@ TEST_F(Cli, UnwritableOutputFailsWithOneLine) {
         {folder + "/missing/map.vxl", "No such file or directory", "cannot create"},
         {folder + "/folder", "Is a directory", "cannot create"},
         {"/dev/full", "No space left on device", "cannot write"},
+        {"", "the file name is empty", "cannot create"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);

@@ -11,6 +11,7 @@
 #include "tests/support/column_records.h"
 #include "tests/support/map_file.h"
 #include "tests/support/random_world.h"
+#include "tests/support/reference_encoder.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/world_file_fixture.h"
 #include "vxl/writer.h"

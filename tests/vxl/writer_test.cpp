@@ -1,3 +1,5 @@
+#include "vxl/encoder.h"
+#include "vxl/memory_sink.h"
 #include "vxl/writer.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +17,7 @@
 #include "tests/support/column_records.h"
 #include "tests/support/map_file.h"
 #include "tests/support/random_world.h"
+#include "tests/support/reference_encoder.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/worker_count.h"
 #include "tests/support/world_file_fixture.h"
@@ -256,7 +259,7 @@ TEST_F(Writer, FastEncodingMatchesTheSpanRule) {
     }
 }
 
-TEST_F(Writer, FileDoesNotDependOnTheThreadCount) {
+TEST_F(Writer, FileAndMemoryDoNotDependOnTheThreadCount) {
     fillRandomWorld(randomWorldSeeds[0]);
     const Bytes expected = encodeFlippedWorld();
     const std::string path = folder + "/threads.vxl";
@@ -266,5 +269,10 @@ TEST_F(Writer, FileDoesNotDependOnTheThreadCount) {
         setWorkerCount(threads);
         ASSERT_EQ(writeVxl(path.c_str()).status, VxlWriteStatus::ok);
         EXPECT_TRUE(readFile(path) == expected);
+        MapBuffer memory;
+        int error = 0;
+        ASSERT_TRUE(encodeIntoMemory(memory, error));
+        EXPECT_TRUE(Bytes(memory.data, memory.data + memory.size) == expected);
+        std::free(memory.data);
     }
 }

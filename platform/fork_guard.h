@@ -1,0 +1,9 @@
+// Keeps a lock whole across fork(): taken just before the process forks and
+// given back just after, in parent and child alike, so a child never starts
+// with it held by a thread it does not have.
+#pragma once
+
+// Calls prepare() before every fork() of this process and resume() after it
+// in both processes. False when the system refuses; true, doing nothing,
+// where processes cannot fork.
+bool guardAcrossFork(void (*prepare)(), void (*resume)());

@@ -1,0 +1,8 @@
+#include "platform/fork_guard.h"
+
+#include <pthread.h>
+
+bool guardAcrossFork(void (*prepare)(), void (*resume)()) {
+    // The C library forgets the handlers when a library that set them is unloaded.
+    return pthread_atfork(prepare, resume, resume) == 0;
+}
