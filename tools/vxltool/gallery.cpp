@@ -15,15 +15,14 @@
 #include <thread>
 
 #include "platform/helper_threads.h"
-#include "platform/replaced_file.h"
 #include "tools/vxltool/commands.h"
+#include "tools/vxltool/gallery_folder.h"
 #include "tools/vxltool/gallery_page.h"
 #include "tools/vxltool/loaded_map.h"
 #include "tools/vxltool/page_files.h"
 #include "tools/vxltool/png_file.h"
 #include "tools/vxltool/progress.h"
 #include "tools/vxltool/render.h"
-#include "tools/vxltool/whole_file.h"
 
 namespace {
 
@@ -42,7 +41,6 @@ constexpr size_t cardsAheadPerWorker = 2;
 // Keeps the longest picture name (stem and "-iso-small.png") far below the
 // 255 bytes a name may have, whatever the map file is called.
 constexpr size_t longestStem = 120;
-constexpr size_t copyChunk = size_t{1} << 16;
 constexpr auto redrawInterval = std::chrono::milliseconds(100);
 
 // A file a card needs, made by a helper and written by the main thread.
@@ -236,41 +234,12 @@ void work(Run& run) {
     run.changed.notify_all();
 }
 
-// A file in the folder the user named is written only as a file of its own:
-// a symbolic link there could point anywhere, so it is refused, as is a
-// device or pipe. False after saying why.
-bool mayWrite(const fs::path& path) {
-    std::error_code error;
-    const fs::file_status status = fs::symlink_status(path, error);
-    const char* refusal = fs::is_symlink(status) ? "is a symbolic link; not writing through it"
-                          : fs::exists(status) && !fs::is_regular_file(status)
-                              ? "is not a regular file; not writing to it"
-                              : nullptr;
-    if (refusal != nullptr) {
-        std::fprintf(stderr, "%s: '%s' %s\n", commandName, path.string().c_str(), refusal);
-    }
-    return refusal == nullptr;
-}
-
-bool writeFile(const fs::path& path, const void* data, size_t size, const char* what) {
-    if (!mayWrite(path)) {
-        return false;
-    }
-    std::string reason;
-    if (writeWholeFile(path.string(), data, size, reason)) {
-        return true;
-    }
-    std::fprintf(stderr, "%s: cannot write %s '%s': %s\n", commandName, what, path.string().c_str(),
-                 reason.c_str());
-    return false;
-}
-
 // Puts a made card on the page (into `cards`, the page's middle so far), after
 // writing its files; false after saying why when that fails.
 bool placeCard(const GalleryRequest& request, MadeCard& made, size_t order, std::FILE* cards) {
     for (const CardFile& file : made.files) {
-        if (!writeFile(fs::path(request.folder) / file.relative, file.bytes.data(),
-                       file.bytes.size(), file.what)) {
+        if (!writeFileInside(fs::path(request.folder) / file.relative, file.bytes.data(),
+                             file.bytes.size(), file.what)) {
             return false;
         }
     }
@@ -369,28 +338,6 @@ int64_t makeCards(Run& run, unsigned workers, std::FILE* cards) {
     return placeCards(run, cards);
 }
 
-// A folder to write into, made when missing; false after saying why not. A
-// folder inside the one named must not be a link leading elsewhere.
-bool prepareFolder(const fs::path& folder, bool inside) {
-    std::error_code error;
-    if (inside && fs::is_symlink(fs::symlink_status(folder, error))) {
-        std::fprintf(stderr, "%s: '%s' is a symbolic link; not writing through it\n", commandName,
-                     folder.string().c_str());
-        return false;
-    }
-    if (fs::exists(folder, error) && !fs::is_directory(folder, error)) {
-        std::fprintf(stderr, "%s: '%s' is not a folder\n", commandName, folder.string().c_str());
-        return false;
-    }
-    fs::create_directories(folder, error);
-    if (error) {
-        std::fprintf(stderr, "%s: cannot make folder '%s': %s\n", commandName,
-                     folder.string().c_str(), error.message().c_str());
-        return false;
-    }
-    return true;
-}
-
 std::string subtitleOf(const GalleryRequest& request, size_t count, int64_t faulty) {
     std::string subtitle = std::to_string(count) + (count == 1 ? " map" : " maps");
     if (request.fromSeeds) {
@@ -407,42 +354,6 @@ std::string subtitleOf(const GalleryRequest& request, size_t count, int64_t faul
         subtitle += " \u00b7 " + std::to_string(faulty) + " faulty";
     }
     return subtitle;
-}
-
-// The page: its start, the cards kept so far in `cards`, and its end, written
-// whole in place of any earlier page.
-bool writePage(const fs::path& path, const std::string& start, std::FILE* cards,
-               const std::string& end) {
-    if (!mayWrite(path)) {
-        return false;
-    }
-    ReplacedFile output;
-    int error = 0;
-    if (!openReplacement(path.string(), output, error)) {
-        std::fprintf(stderr, "%s: cannot write page '%s': %s\n", commandName, path.string().c_str(),
-                     std::strerror(error));
-        return false;
-    }
-    bool written = std::fwrite(start.data(), 1, start.size(), output.file) == start.size() &&
-                   std::fseek(cards, 0, SEEK_SET) == 0;
-    std::vector<char> chunk(copyChunk);
-    while (written) {
-        const size_t got = std::fread(chunk.data(), 1, chunk.size(), cards);
-        written = std::fwrite(chunk.data(), 1, got, output.file) == got && !std::ferror(cards);
-        if (got < chunk.size()) {
-            break;
-        }
-    }
-    written = written && std::fwrite(end.data(), 1, end.size(), output.file) == end.size();
-    if (!written) {
-        error = errno != 0 ? errno : EIO;
-        abandonReplacement(output);
-    } else if (commitReplacement(output, error)) {
-        return true;
-    }
-    std::fprintf(stderr, "%s: cannot write page '%s': %s\n", commandName, path.string().c_str(),
-                 std::strerror(error));
-    return false;
 }
 
 }  // namespace
@@ -484,12 +395,12 @@ int runGallery(const GalleryRequest& request) {
         return toolInvalidMap;
     }
     if (mapPage.size > 0 && request.fromSeeds &&
-        !writeFile(folder / mapPageName, mapPage.bytes, mapPage.size, "map page")) {
+        !writeFileInside(folder / mapPageName, mapPage.bytes, mapPage.size, "map page")) {
         return toolInvalidMap;
     }
     const fs::path pagePath = folder / pageName;
-    if (!writePage(pagePath, galleryPageStart(subtitleOf(request, count, faulty)), cards.get(),
-                   galleryPageEnd())) {
+    if (!writePageInside(pagePath, galleryPageStart(subtitleOf(request, count, faulty)),
+                         cards.get(), galleryPageEnd())) {
         return toolInvalidMap;
     }
     std::printf("wrote %s (%zu %s", pagePath.string().c_str(), count, count == 1 ? "map" : "maps");
