@@ -11,7 +11,7 @@ else()
 endif()
 
 set(qormap_platform_sources)
-foreach(concern console file_kind file_names helper_threads replaced_file whole_file world_pages)
+foreach(concern console file_kind file_names helper_threads replaced_file scratch_file whole_file world_pages)
   list(APPEND qormap_platform_sources platform/${qormap_platform}/${concern}.cpp)
 endforeach()
 if(WIN32)

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/helper_threads.h"
+#include "platform/scratch_file.h"
 #include "tools/vxltool/commands.h"
 #include "tools/vxltool/gallery_folder.h"
 #include "tools/vxltool/gallery_page.h"
@@ -372,10 +373,10 @@ int runGallery(const GalleryRequest& request) {
         (request.keepMaps && !prepareFolder(folder / mapsFolder, true))) {
         return toolInvalidMap;
     }
-    // The cards wait in an unnamed file that goes with the process, so that
-    // a page of any length costs no memory and an interrupt leaves the
-    // earlier page as it was.
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> cards(std::tmpfile(), std::fclose);
+    // The cards wait in a scratch file that goes with the process, so that a
+    // page of any length costs no memory and an interrupt leaves the earlier
+    // page as it was.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> cards(openScratchFile(), std::fclose);
     if (cards == nullptr) {
         std::fprintf(stderr, "%s: cannot make a file for the page's cards: %s\n", commandName,
                      std::strerror(errno));
