@@ -6,7 +6,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "app/decimal.h"
+#include "app/map_option.h"
 #include "app/options.h"
 #include "platform/console.h"
 #include "platform/file_names.h"
@@ -95,25 +95,11 @@ CommandLine readCommandLine(int argumentCount, char** arguments, int32_t clockSe
         case 'h':
             commandLine.action = CommandAction::showUsage;
             return commandLine;
-        case 'd':
-            commandLine.map.debug = 1;
-            break;
         case 'o':
             commandLine.outputPath = value;
             break;
-        case 's':
-            commandLine.map.seed = parseDecimal(value);
-            break;
-        case 'b':
-            commandLine.map.bumpiness = parseDecimal(value);
-            break;
-        case 'p':
-            commandLine.map.pillars = parseDecimal(value);
-            break;
-        case 'c':
-            commandLine.map.connectors = parseDecimal(value);
-            break;
-        default:  // accepted and ignored
+        default:  // the map's options; any other letter is accepted and ignored
+            readMapOption(letter, value, commandLine.map);
             break;
         }
     }

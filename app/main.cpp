@@ -1,8 +1,9 @@
 #include "app/driver.h"
+#include "app/last_resort.h"
 #include "platform/replaced_file.h"
 
 int main(int argc, char** argv) {
     // The library never touches signals; the command owns its process.
     removeTemporaryFilesOnInterrupt();
-    return runProgram(argc, argv);
+    return runToTheEnd("qormap", runProgram, argc, argv);
 }

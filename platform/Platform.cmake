@@ -15,6 +15,9 @@ set(qormap_platform_sources platform/replaced_file.cpp platform/whole_file.cpp)
 foreach(concern console file_names fork_guard helper_threads replaced_file whole_file world_pages)
   list(APPEND qormap_platform_sources platform/${qormap_platform}/${concern}.cpp)
 endforeach()
+# What vxltool asks: what a path names, and a scratch file for long output.
+list(APPEND qormap_platform_sources
+  platform/${qormap_platform}/file_kind.cpp platform/${qormap_platform}/scratch_file.cpp)
 if(WIN32)
   list(APPEND qormap_platform_sources platform/windows/win32.cpp)
 endif()

@@ -4,10 +4,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/map_option.h"
+#include "platform/file_kind.h"
 #include "qormap/qormap.h"
 #include "tools/vxltool/gallery.h"
 #include "tools/vxltool/loaded_map.h"
@@ -75,7 +78,8 @@ constexpr char renderUsage[] =
     "  --view iso   an isometric view from above the corner (511, 511), each voxel\n"
     "               2 x 2 pixels (1024 x 576 pixels)\n"
     "  -o OUT.png   the picture's file; by default FILE without its .vxl ending,\n"
-    "               plus .png (-iso.png for the isometric view)\n"
+    "               plus .png (-iso.png for the isometric view); needed when FILE\n"
+    "               is not a regular file, and never FILE itself\n"
     "\n"
     "Exit status: 0 on success, 1 on an invalid or unreadable map or a failed\n"
     "write, 2 on bad usage.\n";
@@ -94,38 +98,14 @@ constexpr char galleryUsage[] =
     "                 process instead of reading files; a single seed is also taken\n"
     "  -b N, -p N, -c N, -d\n"
     "                 bumpiness (0 to 100), pillars and connectors (0 to 65536) and\n"
-    "                 start-region outlines for every seed, as qormap takes them\n"
+    "                 start-region outlines for every seed, read as qormap reads them\n"
     "  --keep-maps    also write each map made from a seed into DIR/maps\n"
+    "  --             end of options: every later word is a map file\n"
     "\n"
     "Exit status: 0 on success; 1 when a map is invalid or unreadable (its card\n"
     "says why, and the page is still written) or when writing fails; 2 on bad usage.\n";
 
-struct Command {
-    const char* name;
-    const char* usage;
-    bool takesJson;
-    bool takesRenderOptions;
-    bool takesGalleryOptions;
-    size_t minOperands;
-    size_t maxOperands;  // 0: no limit
-};
-
-constexpr Command commands[] = {
-    {"check", checkUsage, false, false, false, 1, 0},
-    {"info", infoUsage, true, false, false, 1, 1},
-    {"diff", diffUsage, false, false, false, 2, 2},
-    {"render", renderUsage, false, true, false, 1, 1},
-    {"gallery", galleryUsage, false, false, true, 0, 0},
-};
-
-// A number option of the generator, as the gallery passes it on.
-struct MapOption {
-    char letter;
-    int32_t most;
-    bool given;
-    std::string value;
-};
-
+// What a command line says, once read.
 struct Arguments {
     std::vector<std::string> operands;
     bool help = false;
@@ -134,22 +114,30 @@ struct Arguments {
     std::string output;
     bool seedsGiven = false;
     std::string seeds;
-    MapOption mapOptions[3] = {
-        {'b', 100, false, {}}, {'p', 65536, false, {}}, {'c', 65536, false, {}}};
-    bool debug = false;
+    qormap_options map = qormap_default_options(0);
+    std::string mapWords;  // the map's options as a qormap command line spells them
     bool keepMaps = false;
+    std::vector<std::string> valued;  // the options with a value met so far
 };
 
-int usageError(const Command& command, const std::string& problem) {
-    std::fprintf(stderr, "%s %s: %s; run '%s %s --help' for its usage\n", toolName, command.name,
-                 problem.c_str(), toolName, command.name);
-    return toolUsageError;
-}
+using Words = std::vector<std::string>;
 
-constexpr std::string_view viewOption = "--view";
-constexpr std::string_view outputOption = "--output";
-constexpr std::string_view shortOutputOption = "-o";
-constexpr std::string_view seedsOption = "--seeds";
+// One command: what reads its words (a usage error's text, or empty) and what
+// runs it (its exit status).
+struct Command {
+    const char* name;
+    const char* usage;
+    std::string (*parse)(const Words& words, Arguments& arguments);
+    int (*run)(const Arguments& arguments);
+};
+
+// The options a command takes beyond --help and --.
+enum OptionSet : unsigned {
+    jsonOption = 1,
+    viewOption = 2,
+    outputOption = 4,
+    galleryOptions = 8,  // --seeds, -b, -p, -c, -d, --keep-maps
+};
 
 bool isShortOption(std::string_view option) {
     return option.size() == 2;
@@ -164,98 +152,109 @@ bool namesOption(std::string_view word, std::string_view option) {
     return word.size() == option.size() || isShortOption(option) || word[option.size()] == '=';
 }
 
-// The value attached to the word that names `option`, or else the next word
-// (advancing `i` past it); false when there is neither.
-bool takeValue(const std::vector<std::string>& words, size_t& i, std::string_view option,
-               std::string& value) {
+// Reads the value of the option `word` names: attached to it, or else the next
+// word (advancing `i` past it). A usage error's text when it is missing, or
+// when the option was given before: only one value can count.
+std::string takeValue(const Words& words, size_t& i, std::string_view option, const char* what,
+                      Arguments& arguments, std::string& value) {
     const std::string& word = words[i];
+    const std::string name(option == "--output" ? "-o" : option);
+    if (std::find(arguments.valued.begin(), arguments.valued.end(), name) !=
+        arguments.valued.end()) {
+        return "option " + name + " is given twice";
+    }
+    arguments.valued.push_back(name);
     if (word.size() > option.size()) {
         value = word.substr(option.size() + (isShortOption(option) ? 0 : 1));
-        return true;
+    } else if (i + 1 < words.size()) {
+        value = words[++i];
+    } else {
+        value.clear();
     }
-    if (i + 1 >= words.size()) {
-        return false;
-    }
-    value = words[++i];
-    return true;
+    return value.empty() && (word.size() == option.size() || option == "-o" || option == "--output")
+               ? "option " + std::string(option) + " needs " + what
+               : "";
 }
 
-// The generator option `word` names ("-b" or "-b30"), or null.
-MapOption* findMapOption(Arguments& arguments, const std::string& word) {
-    for (MapOption& option : arguments.mapOptions) {
-        if (namesOption(word, std::string{'-', option.letter})) {
-            return &option;
-        }
-    }
-    return nullptr;
+constexpr char mapValueLetters[] = "bpc";
+
+// True when `word` names one of the map's options: -b, -p or -c, or -d.
+bool isMapWord(const std::string& word) {
+    return word == "-d" || (word.size() >= 2 && word[0] == '-' && word[1] != '\0' &&
+                            std::strchr(mapValueLetters, word[1]) != nullptr);
 }
 
-// Parses the words after the command name. Returns an exit status when the
-// command line is done with (help printed or a usage error), -1 to go on.
-int parseArguments(const Command& command, const std::vector<std::string>& words,
-                   Arguments& arguments) {
+// Reads one of the map's options the way qormap reads it.
+std::string readMapWord(const Words& words, size_t& i, Arguments& arguments) {
+    const char letter = words[i][1];
+    if (letter == 'd') {
+        readMapOption(letter, "", arguments.map);
+        arguments.mapWords += " -d";
+        return "";
+    }
+    const std::string option = {'-', letter};
+    std::string value;
+    std::string problem = takeValue(words, i, option, "a number", arguments, value);
+    if (problem.empty()) {
+        qormap_options& map = arguments.map;
+        readMapOption(letter, value.c_str(), map);
+        const int32_t number = letter == 'b'   ? map.bumpiness
+                               : letter == 'p' ? map.pillars
+                                               : map.connectors;
+        arguments.mapWords += " " + option + " " + std::to_string(number);
+    }
+    return problem;
+}
+
+// Reads the options in `accepted` and the operands; a usage error's text, or empty.
+std::string readOptions(const Words& words, unsigned accepted, Arguments& arguments) {
     bool optionsEnded = false;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
+        std::string problem;
         if (optionsEnded || word.size() < 2 || word[0] != '-') {
             arguments.operands.push_back(word);
         } else if (word == "--") {
             optionsEnded = true;
         } else if (word == "--help" || word == "-h") {
             arguments.help = true;
-        } else if (command.takesJson && word == "--json") {
+        } else if ((accepted & jsonOption) != 0 && word == "--json") {
             arguments.json = true;
-        } else if (command.takesRenderOptions && namesOption(word, viewOption)) {
-            if (!takeValue(words, i, viewOption, arguments.view)) {
-                return usageError(command, "option --view needs a value (top or iso)");
-            }
-        } else if ((command.takesRenderOptions || command.takesGalleryOptions) &&
-                   (namesOption(word, outputOption) || namesOption(word, shortOutputOption))) {
-            const std::string_view option =
-                namesOption(word, outputOption) ? outputOption : shortOutputOption;
-            if (!takeValue(words, i, option, arguments.output) || arguments.output.empty()) {
-                return usageError(command, "option " + std::string(option) + " needs a " +
-                                               (command.takesGalleryOptions ? "folder" : "file") +
-                                               " name");
-            }
-        } else if (command.takesGalleryOptions && namesOption(word, seedsOption)) {
+        } else if ((accepted & viewOption) != 0 && namesOption(word, "--view")) {
+            problem =
+                takeValue(words, i, "--view", "a value (top or iso)", arguments, arguments.view);
+        } else if ((accepted & outputOption) != 0 &&
+                   (namesOption(word, "--output") || namesOption(word, "-o"))) {
+            const char* what = (accepted & galleryOptions) != 0 ? "a folder name" : "a file name";
+            problem = takeValue(words, i, namesOption(word, "-o") ? "-o" : "--output", what,
+                                arguments, arguments.output);
+        } else if ((accepted & galleryOptions) != 0 && namesOption(word, "--seeds")) {
             arguments.seedsGiven = true;
-            if (!takeValue(words, i, seedsOption, arguments.seeds)) {
-                return usageError(command, "option --seeds needs a range such as 1-100");
-            }
-        } else if (command.takesGalleryOptions && word == "-d") {
-            arguments.debug = true;
-        } else if (command.takesGalleryOptions && word == "--keep-maps") {
+            problem =
+                takeValue(words, i, "--seeds", "a range such as 1-100", arguments, arguments.seeds);
+        } else if ((accepted & galleryOptions) != 0 && word == "--keep-maps") {
             arguments.keepMaps = true;
-        } else if (MapOption* mapOption =
-                       command.takesGalleryOptions ? findMapOption(arguments, word) : nullptr) {
-            const std::string option = {'-', mapOption->letter};
-            mapOption->given = true;
-            if (!takeValue(words, i, option, mapOption->value)) {
-                return usageError(command, "option " + option + " needs a number");
-            }
+        } else if ((accepted & galleryOptions) != 0 && isMapWord(word)) {
+            problem = readMapWord(words, i, arguments);
         } else {
-            return usageError(command, "unknown option '" + word + "'");
+            problem = "unknown option '" + word + "'";
+        }
+        if (!problem.empty()) {
+            return problem;
         }
     }
-    if (arguments.help) {
-        std::fputs(command.usage, stdout);
-        return toolSuccess;
+    return "";
+}
+
+// Between `least` and `most` map files (`most` 0: no limit); a usage error's text otherwise.
+std::string needFiles(const Arguments& arguments, size_t least, size_t most) {
+    if (arguments.operands.size() < least) {
+        return least == 2 ? "needs two map files" : "needs a map file";
     }
-    if (command.takesGalleryOptions) {
-        return -1;  // its operands depend on its options
+    if (most != 0 && arguments.operands.size() > most) {
+        return "too many files ('" + arguments.operands.back() + "')";
     }
-    if (arguments.operands.size() < command.minOperands) {
-        return usageError(command,
-                          command.minOperands == 2 ? "needs two map files" : "needs a map file");
-    }
-    if (command.maxOperands != 0 && arguments.operands.size() > command.maxOperands) {
-        return usageError(command, "too many files ('" + arguments.operands.back() + "')");
-    }
-    if (arguments.view != "top" && arguments.view != "iso") {
-        return usageError(command, "unknown view '" + arguments.view + "' (top or iso)");
-    }
-    return -1;
+    return "";
 }
 
 bool load(const std::string& path, LoadedMap& map) {
@@ -271,6 +270,11 @@ bool load(const std::string& path, LoadedMap& map) {
 int reportInvalid(const std::string& path, const VxlDecodeError& error) {
     std::fprintf(stderr, "%s: %s: %s\n", toolName, path.c_str(), describeVxlError(error).c_str());
     return toolInvalidMap;
+}
+
+std::string parseCheck(const Words& words, Arguments& arguments) {
+    std::string problem = readOptions(words, 0, arguments);
+    return problem.empty() && !arguments.help ? needFiles(arguments, 1, 0) : problem;
 }
 
 int runCheck(const Arguments& arguments) {
@@ -294,6 +298,11 @@ int runCheck(const Arguments& arguments) {
     return status;
 }
 
+std::string parseInfo(const Words& words, Arguments& arguments) {
+    std::string problem = readOptions(words, jsonOption, arguments);
+    return problem.empty() && !arguments.help ? needFiles(arguments, 1, 1) : problem;
+}
+
 int runInfo(const Arguments& arguments) {
     const std::string& path = arguments.operands[0];
     LoadedMap map;
@@ -309,6 +318,11 @@ int runInfo(const Arguments& arguments) {
         arguments.json ? formatMapInfoJson(path, info) : formatMapInfo(path, info);
     std::fputs(text.c_str(), stdout);
     return toolSuccess;
+}
+
+std::string parseDiff(const Words& words, Arguments& arguments) {
+    std::string problem = readOptions(words, 0, arguments);
+    return problem.empty() && !arguments.help ? needFiles(arguments, 2, 2) : problem;
 }
 
 int runDiff(const Arguments& arguments) {
@@ -353,11 +367,36 @@ std::string defaultPicturePath(const std::string& mapPath, bool isometric) {
     return stem + (isometric ? "-iso.png" : ".png");
 }
 
+// A picture never replaces its map, and a map read from a pipe or device has
+// no name of its own to put the picture beside.
+std::string parseRender(const Words& words, Arguments& arguments) {
+    std::string problem = readOptions(words, viewOption | outputOption, arguments);
+    if (problem.empty() && !arguments.help) {
+        problem = needFiles(arguments, 1, 1);
+    }
+    if (!problem.empty() || arguments.help) {
+        return problem;
+    }
+    if (arguments.view != "top" && arguments.view != "iso") {
+        return "unknown view '" + arguments.view + "' (top or iso)";
+    }
+    const std::string& map = arguments.operands[0];
+    if (arguments.output.empty()) {
+        if (fileKind(map.c_str()) == FileKind::other) {
+            return "'" + map + "' is not a regular file: name the picture with -o";
+        }
+        arguments.output = defaultPicturePath(map, arguments.view == "iso");
+    }
+    std::error_code error;
+    if (std::filesystem::equivalent(map, arguments.output, error)) {
+        return "the picture '" + arguments.output + "' would replace the map itself";
+    }
+    return "";
+}
+
 int runRender(const Arguments& arguments) {
     const std::string& path = arguments.operands[0];
     const bool isometric = arguments.view == "iso";
-    const std::string output =
-        arguments.output.empty() ? defaultPicturePath(path, isometric) : arguments.output;
     LoadedMap map;
     if (!load(path, map)) {
         return toolInvalidMap;
@@ -370,13 +409,13 @@ int runRender(const Arguments& arguments) {
         return reportInvalid(path, error);
     }
     std::string reason;
-    if (!writePng(output.c_str(), image, reason)) {
-        std::fprintf(stderr, "%s: cannot write picture '%s': %s\n", toolName, output.c_str(),
-                     reason.c_str());
+    if (!writePng(arguments.output.c_str(), image, reason)) {
+        std::fprintf(stderr, "%s: cannot write picture '%s': %s\n", toolName,
+                     arguments.output.c_str(), reason.c_str());
         return toolInvalidMap;
     }
-    std::printf("wrote %s (%d x %d, %s view)\n", output.c_str(), image.width, image.height,
-                isometric ? "isometric" : "top-down");
+    std::printf("wrote %s (%d x %d, %s view)\n", arguments.output.c_str(), image.width,
+                image.height, isometric ? "isometric" : "top-down");
     return toolSuccess;
 }
 
@@ -413,54 +452,44 @@ std::string parseSeedRange(const std::string& text, int32_t& first, int32_t& las
     return "";
 }
 
-int runGalleryCommand(const Command& command, const Arguments& arguments) {
+std::string parseGallery(const Words& words, Arguments& arguments) {
+    const std::string problem = readOptions(words, outputOption | galleryOptions, arguments);
+    if (!problem.empty() || arguments.help) {
+        return problem;
+    }
     if (arguments.seedsGiven == !arguments.operands.empty()) {
-        return usageError(command, arguments.seedsGiven ? "takes map files or --seeds, not both"
-                                                        : "needs map files or --seeds A-B");
+        return arguments.seedsGiven ? "takes map files or --seeds, not both"
+                                    : "needs map files or --seeds A-B";
     }
     if (arguments.output.empty()) {
-        return usageError(command, "needs an output folder (-o DIR)");
+        return "needs an output folder (-o DIR)";
     }
-    GalleryRequest request{
-        arguments.operands, arguments.seedsGiven, 0, 0, qormap_default_options(0), "",
-        arguments.keepMaps, arguments.output};
-    const bool generatorOptions =
-        arguments.debug || arguments.keepMaps ||
-        std::any_of(std::begin(arguments.mapOptions), std::end(arguments.mapOptions),
-                    [](const MapOption& o) { return o.given; });
     if (!arguments.seedsGiven) {
-        if (generatorOptions) {
-            return usageError(command, "options -b, -p, -c, -d and --keep-maps go with --seeds");
-        }
-        return runGallery(request);
+        const bool mapOptions = !arguments.mapWords.empty() || arguments.keepMaps;
+        return mapOptions ? "options -b, -p, -c, -d and --keep-maps go with --seeds" : "";
     }
-    const std::string rangeProblem =
+    int32_t first = 0;
+    int32_t last = 0;
+    return parseSeedRange(arguments.seeds, first, last);
+}
+
+int runGalleryCommand(const Arguments& arguments) {
+    GalleryRequest request{
+        arguments.operands, arguments.seedsGiven, 0, 0, arguments.map, arguments.mapWords,
+        arguments.keepMaps, arguments.output};
+    if (request.fromSeeds) {
         parseSeedRange(arguments.seeds, request.firstSeed, request.lastSeed);
-    if (!rangeProblem.empty()) {
-        return usageError(command, rangeProblem);
-    }
-    int32_t* fields[] = {&request.options.bumpiness, &request.options.pillars,
-                         &request.options.connectors};
-    for (size_t i = 0; i < std::size(arguments.mapOptions); ++i) {
-        const MapOption& option = arguments.mapOptions[i];
-        if (!option.given) {
-            continue;
-        }
-        int64_t value = 0;
-        if (!parseBounded(option.value, option.most, value)) {
-            return usageError(command, std::string("option -") + option.letter +
-                                           " takes a whole number from 0 to " +
-                                           std::to_string(option.most));
-        }
-        *fields[i] = static_cast<int32_t>(value);
-        request.optionWords += std::string(" -") + option.letter + " " + std::to_string(value);
-    }
-    request.options.debug = arguments.debug ? 1 : 0;
-    if (arguments.debug) {
-        request.optionWords += " -d";
     }
     return runGallery(request);
 }
+
+constexpr Command commands[] = {
+    {"check", checkUsage, parseCheck, runCheck},
+    {"info", infoUsage, parseInfo, runInfo},
+    {"diff", diffUsage, parseDiff, runDiff},
+    {"render", renderUsage, parseRender, runRender},
+    {"gallery", galleryUsage, parseGallery, runGalleryCommand},
+};
 
 }  // namespace
 
@@ -470,7 +499,7 @@ int runVxltool(int argumentCount, char** arguments) {
         return toolUsageError;
     }
     std::string name = arguments[1];
-    std::vector<std::string> words(arguments + 2, arguments + argumentCount);
+    Words words(arguments + 2, arguments + argumentCount);
     if (name == "help" && !words.empty()) {
         // "help COMMAND" is "COMMAND --help".
         name = words[0];
@@ -483,30 +512,23 @@ int runVxltool(int argumentCount, char** arguments) {
         std::printf("%s %s\n", toolName, qormap_version());
         return toolSuccess;
     }
-    for (const Command& command : commands) {
-        if (command.name != name) {
-            continue;
-        }
-        Arguments parsed;
-        const int status = parseArguments(command, words, parsed);
-        if (status >= 0) {
-            return status;
-        }
-        if (name == "check") {
-            return runCheck(parsed);
-        }
-        if (name == "info") {
-            return runInfo(parsed);
-        }
-        if (name == "diff") {
-            return runDiff(parsed);
-        }
-        if (name == "gallery") {
-            return runGalleryCommand(command, parsed);
-        }
-        return runRender(parsed);
+    const auto command = std::find_if(std::begin(commands), std::end(commands),
+                                      [&](const Command& c) { return c.name == name; });
+    if (command == std::end(commands)) {
+        std::fprintf(stderr, "%s: unknown command '%s'; run '%s --help' for the commands\n",
+                     toolName, name.c_str(), toolName);
+        return toolUsageError;
     }
-    std::fprintf(stderr, "%s: unknown command '%s'; run '%s --help' for the commands\n", toolName,
-                 name.c_str(), toolName);
-    return toolUsageError;
+    Arguments parsed;
+    const std::string problem = command->parse(words, parsed);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "%s %s: %s; run '%s %s --help' for its usage\n", toolName,
+                     command->name, problem.c_str(), toolName, command->name);
+        return toolUsageError;
+    }
+    if (parsed.help) {
+        std::fputs(command->usage, stdout);
+        return toolSuccess;
+    }
+    return command->run(parsed);
 }

@@ -1,24 +1,29 @@
 #include "tools/vxltool/gallery.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
+#include "platform/helper_threads.h"
+#include "platform/scratch_file.h"
 #include "tools/vxltool/commands.h"
+#include "tools/vxltool/gallery_folder.h"
 #include "tools/vxltool/gallery_page.h"
 #include "tools/vxltool/loaded_map.h"
+#include "tools/vxltool/page_files.h"
 #include "tools/vxltool/png_file.h"
 #include "tools/vxltool/progress.h"
 #include "tools/vxltool/render.h"
-#include "tools/vxltool/whole_file.h"
 
 namespace {
 
@@ -26,32 +31,49 @@ namespace fs = std::filesystem;
 
 constexpr char commandName[] = "vxltool gallery";
 constexpr char pageName[] = "index.html";
+constexpr char mapPageName[] = "qormap.html";
 constexpr char picturesFolder[] = "pictures";
 constexpr char mapsFolder[] = "maps";
 constexpr int32_t thumbnailFactor = 2;
 constexpr unsigned mostWorkers = 16;
+// Finished cards may wait this many per helper for their turn on the page;
+// it bounds the memory a run holds, whatever the number of maps.
+constexpr size_t cardsAheadPerWorker = 2;
+// Keeps the longest picture name (stem and "-iso-small.png") far below the
+// 255 bytes a name may have, whatever the map file is called.
+constexpr size_t longestStem = 120;
 constexpr auto redrawInterval = std::chrono::milliseconds(100);
 
-struct Run {
-    Run(const GalleryRequest& request, size_t count) : request(request), cards(count) {}
-
-    const GalleryRequest& request;
-    std::vector<GalleryCard> cards;
-    std::atomic<size_t> next{0};
-    std::atomic<bool> failed{false};
-    std::mutex lock;  // guards what follows
-    std::condition_variable progressed;
-    size_t done = 0;
-    unsigned activeWorkers = 0;
-    std::string failure;  // the first failed write, as one line
+// A file a card needs, made by a helper and written by the main thread.
+struct CardFile {
+    std::string relative;
+    std::vector<uint8_t> bytes;
+    const char* what;
 };
 
-void fail(Run& run, const std::string& line) {
-    const std::lock_guard<std::mutex> hold(run.lock);
-    if (!run.failed.exchange(true)) {
-        run.failure = line;
-    }
-}
+// A card made, waiting for its turn on the page.
+struct MadeCard {
+    GalleryCard card;
+    std::vector<CardFile> files;
+};
+
+// The cards are made by helpers, in any order, and put on the page by the
+// main thread in order, only a few ahead of the page.
+struct Run {
+    Run(const GalleryRequest& request, size_t count, size_t window)
+        : request(request), count(count), window(window) {}
+
+    const GalleryRequest& request;
+    const size_t count;
+    const size_t window;
+    std::mutex lock;  // guards what follows
+    std::condition_variable changed;
+    size_t next = 0;    // the next card a helper takes
+    size_t placed = 0;  // the cards on the page
+    std::map<size_t, MadeCard> made;
+    bool stopping = false;
+    std::string failure;  // a helper's failure, as one line
+};
 
 // A file's name without folder and ".vxl", in characters safe in any file
 // system and URL.
@@ -67,6 +89,7 @@ std::string safeStem(const std::string& path) {
             c = '_';
         }
     }
+    stem.resize(std::min(stem.size(), longestStem));
     return stem.empty() || stem[0] == '.' ? "map" + stem : stem;
 }
 
@@ -83,44 +106,31 @@ std::string stemOf(const GalleryRequest& request, size_t index) {
         }
         return stem;
     }
-    char number[16];
+    char number[24];
     std::snprintf(number, sizeof number, "%04zu-", index + 1);
     return number + safeStem(request.files[index]);
 }
 
-bool writeFile(Run& run, const std::string& relative, const void* data, size_t size,
-               const char* what) {
-    const std::string path = (fs::path(run.request.folder) / relative).string();
-    std::string reason;
-    if (writeWholeFile(path, data, size, reason)) {
-        return true;
-    }
-    fail(run, std::string(commandName) + ": cannot write " + what + " '" + path + "': " + reason);
-    return false;
-}
-
-bool writePicture(Run& run, const Image& image, const std::string& relative) {
-    std::vector<uint8_t> png;
-    if (!encodePng(image, png)) {
-        fail(run, std::string(commandName) + ": out of memory while encoding a picture");
-        return false;
-    }
-    return writeFile(run, relative, png.data(), png.size(), "picture");
-}
-
-// The full picture and its thumbnail, written under the stem.
-bool writePictures(Run& run, const Image& image, const std::string& stem, GalleryPicture& picture) {
+// The full picture and its thumbnail, named after the stem.
+void addPictures(MadeCard& made, const Image& image, const std::string& stem,
+                 GalleryPicture& picture) {
     const Image thumbnail = shrinkImage(image, thumbnailFactor);
     picture = {std::string(picturesFolder) + "/" + stem + ".png",
                std::string(picturesFolder) + "/" + stem + "-small.png", thumbnail.width,
                thumbnail.height};
-    return writePicture(run, image, picture.full) &&
-           writePicture(run, thumbnail, picture.thumbnail);
+    for (const auto& [relative, source] :
+         {std::pair{picture.full, &image}, std::pair{picture.thumbnail, &thumbnail}}) {
+        CardFile file{relative, {}, "picture"};
+        if (!encodePng(*source, file.bytes)) {
+            throw std::bad_alloc();
+        }
+        made.files.push_back(std::move(file));
+    }
 }
 
 // Reads the map once, counting and painting both pictures as it goes.
-void describeMap(Run& run, const uint8_t* data, size_t size, const std::string& stem,
-                 GalleryCard& card) {
+void describeMap(const uint8_t* data, size_t size, const std::string& stem, MadeCard& made) {
+    GalleryCard& card = made.card;
     card.readable = true;
     card.info = MapInfo{};
     card.info.fileSize = size;
@@ -137,13 +147,19 @@ void describeMap(Run& run, const uint8_t* data, size_t size, const std::string& 
         card.fault = describeVxlError(error);
         return;
     }
-    if (writePictures(run, topDown, stem + "-top", card.topDown)) {
-        writePictures(run, isometric.image, stem + "-iso", card.isometric);
-    }
+    addPictures(made, topDown, stem + "-top", card.topDown);
+    addPictures(made, isometric.image, stem + "-iso", card.isometric);
 }
 
-void makeCardFromSeed(Run& run, size_t index, GalleryCard& card) {
-    const GalleryRequest& request = run.request;
+// The map page's address for the map, every option spelled out.
+std::string mapPageLink(const qormap_options& options) {
+    return std::string(mapPageName) + "#s=" + std::to_string(options.seed) +
+           "&b=" + std::to_string(options.bumpiness) + "&p=" + std::to_string(options.pillars) +
+           "&c=" + std::to_string(options.connectors) + (options.debug != 0 ? "&d=1" : "");
+}
+
+void makeCardFromSeed(const GalleryRequest& request, size_t index, MadeCard& made) {
+    GalleryCard& card = made.card;
     const std::string stem = stemOf(request, index);
     card.hasSeed = true;
     card.seed = request.firstSeed + static_cast<int32_t>(index);
@@ -152,6 +168,9 @@ void makeCardFromSeed(Run& run, size_t index, GalleryCard& card) {
         "qormap -s " + std::to_string(card.seed) + request.optionWords + " -o " + stem + ".vxl";
     qormap_options options = request.options;
     options.seed = card.seed;
+    if (mapPage.size > 0) {
+        card.viewer = mapPageLink(options);
+    }
     unsigned char* bytes = nullptr;
     size_t size = 0;
     const int status = qormap_generate(&options, &bytes, &size);
@@ -162,102 +181,166 @@ void makeCardFromSeed(Run& run, size_t index, GalleryCard& card) {
     }
     if (request.keepMaps) {
         card.mapFile = std::string(mapsFolder) + "/" + stem + ".vxl";
-        if (!writeFile(run, card.mapFile, map.get(), size, "map")) {
-            return;
-        }
+        made.files.push_back({card.mapFile, {map.get(), map.get() + size}, "map"});
     }
-    describeMap(run, map.get(), size, stem, card);
+    describeMap(map.get(), size, stem, made);
 }
 
-void makeCardFromFile(Run& run, size_t index, GalleryCard& card) {
-    card.name = run.request.files[index];
+void makeCardFromFile(const GalleryRequest& request, size_t index, MadeCard& made) {
+    made.card.name = request.files[index];
     LoadedMap map;
     int error = 0;
-    if (!loadMap(card.name.c_str(), map, error)) {
-        card.fault = std::string("cannot read: ") + std::strerror(error);
+    if (!loadMap(made.card.name.c_str(), map, error)) {
+        made.card.fault = std::string("cannot read: ") + std::strerror(error);
         return;
     }
-    describeMap(run, map.data, map.size, stemOf(run.request, index), card);
+    describeMap(map.data, map.size, stemOf(request, index), made);
 }
 
 void work(Run& run) {
     for (;;) {
-        const size_t index = run.next++;
-        if (index >= run.cards.size() || run.failed) {
-            break;
+        size_t index = 0;
+        {
+            std::unique_lock<std::mutex> hold(run.lock);
+            run.changed.wait(hold, [&] {
+                return run.stopping || run.next >= run.count || run.next < run.placed + run.window;
+            });
+            if (run.stopping || run.next >= run.count) {
+                break;
+            }
+            index = run.next++;
         }
-        if (run.request.fromSeeds) {
-            makeCardFromSeed(run, index, run.cards[index]);
-        } else {
-            makeCardFromFile(run, index, run.cards[index]);
+        MadeCard made{};
+        try {
+            if (run.request.fromSeeds) {
+                makeCardFromSeed(run.request, index, made);
+            } else {
+                makeCardFromFile(run.request, index, made);
+            }
+        } catch (const std::exception& error) {
+            const bool memory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
+            const std::lock_guard<std::mutex> hold(run.lock);
+            run.failure = std::string(commandName) + ": cannot make the card of map " +
+                          std::to_string(index + 1) + ": " +
+                          (memory ? "out of memory" : error.what());
+            run.stopping = true;
+            break;
         }
         {
             const std::lock_guard<std::mutex> hold(run.lock);
-            ++run.done;
+            run.made.emplace(index, std::move(made));
         }
-        run.progressed.notify_one();
+        run.changed.notify_all();
     }
-    {
-        const std::lock_guard<std::mutex> hold(run.lock);
-        --run.activeWorkers;
-    }
-    run.progressed.notify_one();
+    run.changed.notify_all();
 }
 
-// The maps are made on one thread per core. Seeds overlap by themselves: the
-// generator makes one map at a time, and while it does, the other threads
-// decode, paint and compress the maps made before.
-void makeCards(Run& run) {
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const auto workers =
-        static_cast<unsigned>(std::min<size_t>(std::min(cores, mostWorkers), run.cards.size()));
-    run.activeWorkers = workers;
-    std::vector<std::thread> threads;
-    for (unsigned i = 0; i < workers; ++i) {
-        threads.emplace_back(work, std::ref(run));
-    }
-    const bool drawing = isTerminal(stderr);
-    const auto start = std::chrono::steady_clock::now();
-    std::string line;
-    {
-        std::unique_lock<std::mutex> hold(run.lock);
-        while (run.activeWorkers > 0) {
-            run.progressed.wait_for(hold, redrawInterval);
-            if (drawing) {
-                const std::chrono::duration<double> elapsed =
-                    std::chrono::steady_clock::now() - start;
-                line = progressLine(static_cast<int64_t>(run.done),
-                                    static_cast<int64_t>(run.cards.size()), elapsed.count());
-                std::fprintf(stderr, "\r%s", line.c_str());
-            }
+// Puts a made card on the page (into `cards`, the page's middle so far), after
+// writing its files; false after saying why when that fails.
+bool placeCard(const GalleryRequest& request, MadeCard& made, size_t order, std::FILE* cards) {
+    for (const CardFile& file : made.files) {
+        if (!writeFileInside(fs::path(request.folder) / file.relative, file.bytes.data(),
+                             file.bytes.size(), file.what)) {
+            return false;
         }
     }
-    for (std::thread& thread : threads) {
-        thread.join();
-    }
-    if (drawing) {
-        std::fputc('\n', stderr);
-    }
-}
-
-// A folder to write into, made when missing; false after saying why not.
-bool prepareFolder(const fs::path& folder) {
-    std::error_code error;
-    if (fs::exists(folder, error) && !fs::is_directory(folder, error)) {
-        std::fprintf(stderr, "%s: '%s' is not a folder\n", commandName, folder.string().c_str());
+    const std::string html = galleryCard(made.card, order);
+    if (std::fwrite(html.data(), 1, html.size(), cards) != html.size()) {
+        std::fprintf(stderr, "%s: cannot keep the page's cards: %s\n", commandName,
+                     std::strerror(errno));
         return false;
     }
-    fs::create_directories(folder, error);
-    if (error) {
-        std::fprintf(stderr, "%s: cannot make folder '%s': %s\n", commandName,
-                     folder.string().c_str(), error.message().c_str());
-        return false;
+    if (!made.card.sound) {
+        std::fprintf(stderr, "vxltool: %s: %s\n", made.card.name.c_str(), made.card.fault.c_str());
     }
     return true;
 }
 
-std::string subtitleOf(const GalleryRequest& request, const std::vector<GalleryCard>& cards) {
-    std::string subtitle = std::to_string(cards.size()) + (cards.size() == 1 ? " map" : " maps");
+// The helpers of a run, stopped and joined however the run ends.
+struct Helpers {
+    explicit Helpers(Run& run) : run(run) {}
+    Helpers(const Helpers&) = delete;
+    Helpers& operator=(const Helpers&) = delete;
+    ~Helpers() {
+        {
+            const std::lock_guard<std::mutex> hold(run.lock);
+            run.stopping = true;
+        }
+        run.changed.notify_all();
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+    }
+
+    Run& run;
+    std::vector<std::thread> threads;
+    unsigned wanted = 0;
+};
+
+void startHelpers(void* context) {
+    auto& helpers = *static_cast<Helpers*>(context);
+    for (unsigned i = 0; i < helpers.wanted; ++i) {
+        helpers.threads.emplace_back(work, std::ref(helpers.run));
+    }
+}
+
+// Places the cards in order as the helpers make them, drawing the progress;
+// returns the faulty cards, or -1 after saying why the run failed.
+int64_t placeCards(Run& run, std::FILE* cards) {
+    const bool drawing = isTerminal(stderr);
+    const auto start = std::chrono::steady_clock::now();
+    int64_t faulty = 0;
+    std::unique_lock<std::mutex> hold(run.lock);
+    while (run.placed < run.count && run.failure.empty()) {
+        const auto found = run.made.find(run.placed);
+        if (found == run.made.end()) {
+            run.changed.wait_for(hold, redrawInterval);
+        } else {
+            MadeCard made = std::move(found->second);
+            run.made.erase(found);
+            hold.unlock();
+            if (!placeCard(run.request, made, run.placed, cards)) {
+                return -1;
+            }
+            faulty += made.card.sound ? 0 : 1;
+            hold.lock();
+            ++run.placed;
+            run.changed.notify_all();
+        }
+        if (drawing) {
+            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+            const std::string line = progressLine(static_cast<int64_t>(run.placed),
+                                                  static_cast<int64_t>(run.count), elapsed.count());
+            std::fprintf(stderr, "\r%s%s", line.c_str(), run.placed == run.count ? "\n" : "");
+        }
+    }
+    if (!run.failure.empty()) {
+        std::fprintf(stderr, "%s\n", run.failure.c_str());
+        return -1;
+    }
+    return faulty;
+}
+
+// The maps are made on one helper per core. Seeds overlap by themselves: the
+// generator makes one map at a time, and while it does, the other helpers
+// decode, paint and compress the maps made before. This thread writes every
+// file, so it alone ever holds a replacement pending; the helpers hold the
+// signals back, so an interrupt is always taken here. Returns the faulty
+// cards, or -1 after saying why the run failed.
+int64_t makeCards(Run& run, unsigned workers, std::FILE* cards) {
+    Helpers helpers(run);
+    helpers.wanted = workers;
+    try {
+        startWithSignalsHeld(startHelpers, &helpers);
+    } catch (const std::system_error& error) {
+        std::fprintf(stderr, "%s: cannot start a helper thread: %s\n", commandName, error.what());
+        return -1;
+    }
+    return placeCards(run, cards);
+}
+
+std::string subtitleOf(const GalleryRequest& request, size_t count, int64_t faulty) {
+    std::string subtitle = std::to_string(count) + (count == 1 ? " map" : " maps");
     if (request.fromSeeds) {
         subtitle += " from seed" + std::string(request.firstSeed == request.lastSeed ? " " : "s ") +
                     std::to_string(request.firstSeed);
@@ -268,8 +351,6 @@ std::string subtitleOf(const GalleryRequest& request, const std::vector<GalleryC
             subtitle += ", with" + request.optionWords;
         }
     }
-    const auto faulty = std::count_if(cards.begin(), cards.end(),
-                                      [](const GalleryCard& card) { return !card.sound; });
     if (faulty > 0) {
         subtitle += " \u00b7 " + std::to_string(faulty) + " faulty";
     }
@@ -288,8 +369,17 @@ int runGallery(const GalleryRequest& request) {
         }
     }
     const fs::path folder(request.folder);
-    if (!prepareFolder(folder) || !prepareFolder(folder / picturesFolder) ||
-        (request.keepMaps && !prepareFolder(folder / mapsFolder))) {
+    if (!prepareFolder(folder, false) || !prepareFolder(folder / picturesFolder, true) ||
+        (request.keepMaps && !prepareFolder(folder / mapsFolder, true))) {
+        return toolInvalidMap;
+    }
+    // The cards wait in a scratch file that goes with the process, so that a
+    // page of any length costs no memory and an interrupt leaves the earlier
+    // page as it was.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> cards(openScratchFile(), std::fclose);
+    if (cards == nullptr) {
+        std::fprintf(stderr, "%s: cannot make a file for the page's cards: %s\n", commandName,
+                     std::strerror(errno));
         return toolInvalidMap;
     }
 
@@ -297,29 +387,24 @@ int runGallery(const GalleryRequest& request) {
         request.fromSeeds
             ? static_cast<size_t>(static_cast<int64_t>(request.lastSeed) - request.firstSeed + 1)
             : request.files.size();
-    Run run(request, count);
-    makeCards(run);
-    if (run.failed) {
-        std::fprintf(stderr, "%s\n", run.failure.c_str());
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const auto workers =
+        static_cast<unsigned>(std::min<size_t>(std::min(cores, mostWorkers), count));
+    Run run(request, count, workers * cardsAheadPerWorker);
+    const int64_t faulty = makeCards(run, workers, cards.get());
+    if (faulty < 0) {
         return toolInvalidMap;
     }
-
-    const std::string page = galleryPage(subtitleOf(request, run.cards), run.cards);
-    const std::string pagePath = (folder / pageName).string();
-    std::string reason;
-    if (!writeWholeFile(pagePath, page.data(), page.size(), reason)) {
-        std::fprintf(stderr, "%s: cannot write page '%s': %s\n", commandName, pagePath.c_str(),
-                     reason.c_str());
+    if (mapPage.size > 0 && request.fromSeeds &&
+        !writeFileInside(folder / mapPageName, mapPage.bytes, mapPage.size, "map page")) {
         return toolInvalidMap;
     }
-    int64_t faulty = 0;
-    for (const GalleryCard& card : run.cards) {
-        if (!card.sound) {
-            std::fprintf(stderr, "vxltool: %s: %s\n", card.name.c_str(), card.fault.c_str());
-            ++faulty;
-        }
+    const fs::path pagePath = folder / pageName;
+    if (!writePageInside(pagePath, galleryPageStart(subtitleOf(request, count, faulty)),
+                         cards.get(), galleryPageEnd())) {
+        return toolInvalidMap;
     }
-    std::printf("wrote %s (%zu %s", pagePath.c_str(), count, count == 1 ? "map" : "maps");
+    std::printf("wrote %s (%zu %s", pagePath.string().c_str(), count, count == 1 ? "map" : "maps");
     if (faulty > 0) {
         std::printf(", %lld faulty", static_cast<long long>(faulty));
     }

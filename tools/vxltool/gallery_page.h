@@ -1,10 +1,10 @@
 // The gallery's page: one self-contained HTML file (its style and script
-// inline, nothing fetched from elsewhere) showing a card per map.
+// inline, nothing fetched from elsewhere) showing a card per map. Its cards
+// are made one at a time, so that a page of any length is written as it goes.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "tools/vxltool/map_info.h"
 
@@ -19,6 +19,7 @@ struct GalleryCard {
     bool hasSeed;
     int32_t seed;
     std::string command;  // the qormap command that makes the map; empty for files
+    std::string viewer;   // the map page showing this map, relative; empty when none
     std::string mapFile;  // the kept map, relative to the page; empty when none
     bool readable;        // false when the bytes could not be had at all
     bool sound;           // false for an invalid map or one that could not be read
@@ -27,8 +28,11 @@ struct GalleryCard {
     GalleryPicture topDown, isometric;
 };
 
-// The whole page; `subtitle` says where the maps came from.
-std::string galleryPage(const std::string& subtitle, const std::vector<GalleryCard>& cards);
+// The page up to its first card; `subtitle` says where the maps came from.
+std::string galleryPageStart(const std::string& subtitle);
 
-// `text` with &, <, > and quotes escaped for HTML text and attribute values.
-std::string escapeHtml(const std::string& text);
+// One card; `order` is its place on the page, from 0.
+std::string galleryCard(const GalleryCard& card, size_t order);
+
+// The page after its last card.
+std::string galleryPageEnd();

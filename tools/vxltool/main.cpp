@@ -1,7 +1,8 @@
+#include "app/last_resort.h"
 #include "platform/replaced_file.h"
 #include "tools/vxltool/commands.h"
 
 int main(int argc, char** argv) {
     removeTemporaryFilesOnInterrupt();
-    return runVxltool(argc, argv);
+    return runToTheEnd("vxltool", runVxltool, argc, argv);
 }

@@ -89,20 +89,64 @@ std::string formatMapInfo(const std::string& path, const MapInfo& info) {
     return text;
 }
 
+namespace {
+
+// The length of the UTF-8 sequence that starts at `text[i]`, or 0 when the
+// bytes there are not one (stray, overlong, surrogate or beyond U+10FFFF).
+size_t utf8Length(const std::string& text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    const unsigned char lead = byte(0);
+    size_t length = 0;
+    unsigned char low = 0x80;  // the bounds of the second byte
+    unsigned char high = 0xbf;
+    if (lead < 0x80) {
+        return 1;
+    } else if (lead >= 0xc2 && lead <= 0xdf) {
+        length = 2;
+    } else if (lead >= 0xe0 && lead <= 0xef) {
+        length = 3;
+        low = lead == 0xe0 ? 0xa0 : 0x80;
+        high = lead == 0xed ? 0x9f : 0xbf;
+    } else if (lead >= 0xf0 && lead <= 0xf4) {
+        length = 4;
+        low = lead == 0xf0 ? 0x90 : 0x80;
+        high = lead == 0xf4 ? 0x8f : 0xbf;
+    }
+    if (length == 0 || i + length > text.size() || byte(1) < low || byte(1) > high) {
+        return 0;
+    }
+    for (size_t k = 2; k < length; ++k) {
+        if (byte(k) < 0x80 || byte(k) > 0xbf) {
+            return 0;
+        }
+    }
+    return length;
+}
+
+}  // namespace
+
 std::string jsonString(const std::string& text) {
     std::string quoted = "\"";
-    for (const char c : text) {
+    for (size_t i = 0; i < text.size();) {
+        const char c = text[i];
         const auto byte = static_cast<unsigned char>(c);
+        const size_t length = utf8Length(text, i);
+        char escape[8];
         if (c == '"' || c == '\\') {
             quoted += '\\';
             quoted += c;
-        } else if (byte < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+        } else if (byte < 0x20 || length == 0) {
+            // A byte that is no UTF-8 becomes the lone surrogate U+DC80 to
+            // U+DCFF, as Python's surrogateescape names it: parsers accept it,
+            // and os.fsencode gives the byte back.
+            std::snprintf(escape, sizeof escape, "\\u%04x", length == 0 ? 0xdc00 + byte : byte);
             quoted += escape;
         } else {
-            quoted += c;
+            quoted.append(text, i, length);
+            i += length;
+            continue;
         }
+        ++i;
     }
     quoted += '"';
     return quoted;

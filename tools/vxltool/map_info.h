@@ -32,5 +32,6 @@ std::string formatMapInfo(const std::string& path, const MapInfo& info);
 // The summary as one JSON object, for scripts.
 std::string formatMapInfoJson(const std::string& path, const MapInfo& info);
 
-// `text` as a JSON string literal, quotes included.
+// `text` as a JSON string literal, quotes included; a byte that is not part
+// of UTF-8 becomes \udc80 to \udcff (the byte plus 0xdc00).
 std::string jsonString(const std::string& text);

@@ -110,6 +110,12 @@ TEST(MapInfoJson, EscapesFileNames) {
         {"C:\\maps\\x.vxl", "\"C:\\\\maps\\\\x.vxl\""},
         {"line\nbreak\t\x01", "\"line\\u000abreak\\u0009\\u0001\""},
         {"kart\xc3\xa9.vxl", "\"kart\xc3\xa9.vxl\""},  // UTF-8 passes through
+        {"\xf0\x9f\x97\xba\xef\xbf\xbd", "\"\xf0\x9f\x97\xba\xef\xbf\xbd\""},
+        // bytes that are no UTF-8: Latin-1, a cut sequence, an encoded surrogate, overlong
+        {"kart\xe9.vxl", "\"kart\\udce9.vxl\""},
+        {"\xc3", "\"\\udcc3\""},
+        {"\xed\xa0\x80", "\"\\udced\\udca0\\udc80\""},
+        {"\xc0\xaf\xf5", "\"\\udcc0\\udcaf\\udcf5\""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -3,10 +3,16 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/golden_maps.h"
@@ -278,6 +284,21 @@ TEST_F(Vxltool, FailuresSayWhatAndWhy) {
          2,
          "vxltool render: option -o needs a file name; run 'vxltool render --help' for its "
          "usage\n"},
+        {"-o twice",
+         {"render", "x", "-o", "a.png", "--output=b.png"},
+         2,
+         "vxltool render: option -o is given twice; run 'vxltool render --help' for its usage\n"},
+        {"a picture over its own map, by another name",
+         {"render", path("one.vxl"), "-o", folder + "/./one.vxl"},
+         2,
+         "vxltool render: the picture '" + folder +
+             "/./one.vxl' would replace the map itself; run 'vxltool render --help' for its "
+             "usage\n"},
+        {"no name for the picture of a stream",
+         {"render", "/dev/zero"},
+         2,
+         "vxltool render: '/dev/zero' is not a regular file: name the picture with -o; run "
+         "'vxltool render --help' for its usage\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -291,31 +312,24 @@ TEST_F(Vxltool, FailuresSayWhatAndWhy) {
         }
     }
     EXPECT_FALSE(std::filesystem::exists(path("x.png")));
+    EXPECT_EQ(readAll(path("one.vxl")).size(), goldenMap({"-s", "1"}).size);
 }
 
 TEST_F(Vxltool, EveryCommandHasHelp) {
-    struct Case {
-        std::vector<std::string> words;
-        std::string firstLine;
-    };
-    const Case cases[] = {
-        {{"--help"}, "Usage: vxltool COMMAND [ARGUMENTS]\n"},
-        {{"-h"}, "Usage: vxltool COMMAND [ARGUMENTS]\n"},
-        {{"help"}, "Usage: vxltool COMMAND [ARGUMENTS]\n"},
-        {{"help", "diff"}, "Usage: vxltool diff A B\n"},
-        {{"check", "--help"}, "Usage: vxltool check FILE...\n"},
-        {{"info", "x", "-h"}, "Usage: vxltool info [--json] FILE\n"},
-        {{"diff", "--help"}, "Usage: vxltool diff A B\n"},
-        {{"render", "--help"}, "Usage: vxltool render [--view top|iso] [-o OUT.png] FILE\n"},
-        {{"gallery", "--help"}, "Usage: vxltool gallery FILE... -o DIR\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.firstLine);
-        const ProcessResult result = run(c.words);
-        EXPECT_EQ(result.exitStatus, 0);
-        EXPECT_EQ(result.out.substr(0, result.out.find('\n') + 1), c.firstLine);
-        EXPECT_EQ(result.err, "");
+    const ProcessResult overview = run({"--help"});
+    for (const char* command : {"check", "info", "diff", "render", "gallery"}) {
+        SCOPED_TRACE(command);
+        const ProcessResult help = run({command, "--help"});
+        EXPECT_EQ(help.exitStatus, 0);
+        EXPECT_EQ(help.out.rfind("Usage: vxltool " + std::string(command) + " ", 0), 0u);
+        EXPECT_EQ(help.err, "");
+        EXPECT_EQ(run({"help", command}).out, help.out);
+        EXPECT_EQ(run({command, "x", "-h"}).out, help.out);
+        EXPECT_NE(overview.out.find("\n  " + std::string(command) + " "), std::string::npos);
     }
+    EXPECT_EQ(overview.out.rfind("Usage: vxltool COMMAND", 0), 0u);
+    EXPECT_EQ(run({"-h"}).out, overview.out);
+    EXPECT_EQ(run({"help"}).out, overview.out);
 }
 
 namespace {
@@ -376,6 +390,26 @@ TEST_F(Vxltool, GalleryOfSeedsKeepsTheMapsTheGeneratorWrites) {
         run({"gallery", "--seeds=1", "-d", "--keep-maps", "-o", path("outlined-gallery")});
     EXPECT_EQ(outlined.exitStatus, 0) << outlined.err;
     EXPECT_EQ(readAll(path("outlined-gallery/maps/seed-1-d.vxl")), readAll(path("outlined.vxl")));
+
+    // Values are read as qormap reads them (wrapped, clamped by the library),
+    // so the command on the card makes the very map on the card.
+    const std::string clamped = path("clamped-gallery");
+    ASSERT_EQ(
+        run({"gallery", "--seeds", "3", "-b", "150", "-p4294967297", "--keep-maps", "-o", clamped})
+            .exitStatus,
+        0);
+    const std::string card = readAll(clamped + "/index.html");
+    const size_t code = card.find("<code>") + 6;
+    std::vector<std::string> words;
+    std::istringstream command(card.substr(code, card.find("</code>") - code));
+    for (std::string word; command >> word;) {
+        words.push_back(word);
+    }
+    ASSERT_EQ(words, (std::vector<std::string>{"qormap", "-s", "3", "-b", "150", "-p", "1", "-o",
+                                               "seed-3-b150-p1.vxl"}));
+    words.back() = path("from-the-card.vxl");
+    ASSERT_EQ(runProcess(generator, words).exitStatus, 0);
+    EXPECT_EQ(readAll(path("from-the-card.vxl")), readAll(clamped + "/maps/seed-3-b150-p1.vxl"));
 }
 
 TEST_F(Vxltool, GalleryRefusesBadInputAndWritesNothing) {
@@ -405,10 +439,15 @@ TEST_F(Vxltool, GalleryRefusesBadInputAndWritesNothing) {
          {"gallery", "--seeds", "1-2147483648", "-o", out},
          2,
          "vxltool gallery: seed 2147483648 is out of range (0 to 2147483647)" + usage},
-        {"option out of range",
-         {"gallery", "--seeds", "1", "-b", "101", "-o", out},
+        {"an option given twice",
+         {"gallery", "--seeds", "1", "-b", "30", "-b", "40", "-o", out},
          2,
-         "vxltool gallery: option -b takes a whole number from 0 to 100" + usage},
+         "vxltool gallery: option -b is given twice" + usage},
+        // "-old.vxl" read as "-o ld.vxl"; "--" would have ended the options
+        {"a map named like an option",
+         {"gallery", "a.vxl", "-old.vxl", "-o", out},
+         2,
+         "vxltool gallery: option -o is given twice" + usage},
         {"unknown option",
          {"gallery", "--seeds", "1", "--fast", "-o", out},
          2,
@@ -470,4 +509,61 @@ TEST_F(Vxltool, VersionIsTheProjects) {
     EXPECT_EQ(result.exitStatus, 0);
     EXPECT_EQ(result.out, "vxltool " QORMAP_PROJECT_VERSION "\n");
     EXPECT_EQ(result.err, "");
+}
+
+TEST_F(Vxltool, GalleryNeverWritesThroughLinksInItsFolder) {
+    std::ofstream(path("victim")) << "secret";
+    std::filesystem::create_directories(path("victim-folder"));
+    const std::string links[] = {"index.html", "pictures/seed-1-top.png", "pictures",
+                                 "maps/seed-1.vxl"};
+    for (const std::string& link : links) {
+        SCOPED_TRACE(link);
+        const std::string out = path("linked-" + std::to_string(&link - links));
+        std::filesystem::create_directories(out + "/pictures");
+        std::filesystem::create_directories(out + "/maps");
+        std::filesystem::remove(out + "/" + link);
+        std::filesystem::create_symlink(path(link == "pictures" ? "victim-folder" : "victim"),
+                                        out + "/" + link);
+        const ProcessResult result = run({"gallery", "--seeds", "1", "--keep-maps", "-o", out});
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err, "vxltool gallery: '" + out + "/" + link +
+                                  "' is a symbolic link; not writing through it\n");
+        EXPECT_EQ(readAll(path("victim")), "secret");
+        EXPECT_TRUE(folderEntries(path("victim-folder")).empty());
+    }
+}
+
+TEST_F(Vxltool, GalleryTakesMapsWithTheLongestNames) {
+    // A name the system takes (250 bytes), which the pictures' names lengthen.
+    const std::string named = path(std::string(246, 'n') + ".vxl");
+    std::filesystem::copy_file(path("one.vxl"), named);
+    const ProcessResult result = run({"gallery", named, path("one.vxl"), "-o", path("long")});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(folderEntries(path("long/pictures")).size(), 8u);
+}
+
+TEST_F(Vxltool, GalleryOfTheWholeRangeRunsInLittleMemoryAndStopsCleanly) {
+    const std::string out = path("interrupted");
+    ASSERT_EQ(run({"gallery", "--seeds", "5", "-o", out}).exitStatus, 0);
+    const std::string earlier = readAll(out + "/index.html");
+    const int child =
+        startProcess(tool, {"vxltool", "gallery", "--seeds", "0-2147483647", "-o", out});
+    for (int wait = 0; wait < 600 && !std::filesystem::exists(out + "/pictures/seed-3-top.png");
+         ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::ifstream status("/proc/" + std::to_string(child) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            EXPECT_LT(std::stoll(line.substr(6)), 200'000) << "kB at most, so far";
+        }
+    }
+    kill(child, SIGINT);
+    int ended = 0;
+    ASSERT_EQ(waitpid(child, &ended, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(ended) && WTERMSIG(ended) == SIGINT);
+    EXPECT_EQ(readAll(out + "/index.html"), earlier);
+    for (const std::string& name : folderEntries(out + "/pictures")) {
+        EXPECT_EQ(name.find(".tmp-"), std::string::npos) << name;
+    }
 }

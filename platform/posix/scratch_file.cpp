@@ -1,0 +1,6 @@
+#include "platform/scratch_file.h"
+
+// The C library's own: its file is removed from the folder as it is made.
+std::FILE* openScratchFile() {
+    return std::tmpfile();
+}
