@@ -35,6 +35,8 @@ std::atomic<uint32_t> jobSerial{0};
 std::atomic<int32_t> helpersInJob{0};
 // Set, with jobSerial moved on, to send the helpers home.
 std::atomic<bool> helpersStopping{false};
+// Helpers that have seen helpersStopping and left their loop.
+std::atomic<int32_t> helpersGone{0};
 
 // Never destroyed: should the process exit while a call runs elsewhere, a
 // destructor would find its helpers still running and end the process.
@@ -72,6 +74,7 @@ void helperLoop(int32_t index, uint32_t seen) {
     for (;;) {
         seen = awaitNextJob(seen);
         if (helpersStopping.load()) {
+            helpersGone.fetch_add(1);
             return;
         }
         helpersInJob.fetch_add(1);
@@ -105,12 +108,19 @@ void startHelpers(int32_t wanted) {
 
 void stopHelpers() {
     helpersStopping.store(true);
-    jobSerial.fetch_add(1);
-    jobSerial.notify_all();
+    // Where the C++ runtime has no futex (MinGW's), a helper that starts to
+    // wait just as it is woken can miss that wake-up and would sleep through
+    // the join; so wake them until every one has gone.
+    while (helpersGone.load() < helpersStarted) {
+        jobSerial.fetch_add(1);
+        jobSerial.notify_all();
+        std::this_thread::yield();
+    }
     for (int32_t h = 0; h < helpersStarted; ++h) {
         helpers[h].join();
     }
     helpersStarted = 0;
+    helpersGone.store(0);
     helpersStopping.store(false);
 }
 
