@@ -94,7 +94,11 @@ EMSCRIPTEN_KEEPALIVE unsigned char* web_reserve(size_t size) {
 EMSCRIPTEN_KEEPALIVE int web_generate(int32_t seed, int32_t bumpiness, int32_t pillars,
                                       int32_t connectors, int32_t debug) {
     release(slots[scratchSlot]);
-    qormap_options options{seed, bumpiness, pillars, connectors, debug};
+    qormap_options options = qormap_default_options(seed);
+    options.bumpiness = bumpiness;
+    options.pillars = pillars;
+    options.connectors = connectors;
+    options.debug = debug;
     return qormap_generate(&options, &slots[scratchSlot].data, &slots[scratchSlot].size);
 }
 
