@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <thread>
@@ -35,20 +36,31 @@ bool isTemporaryName(const std::string& name) {
     return name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0;
 }
 
-// Written out in full, not taken from the program, so that any drift shows.
+// The usage as the README's Options block shows it (run there as
+// ./build/qormap), with the invocation name put in: the program and its
+// documentation cannot drift apart.
 std::string usageFor(const std::string& name) {
-    return "Usage: " + name +
-           " {options}\n"
-           "Options:\n"
-           "   -s {seed}      Random seed; always generates the same map for a seed\n"
-           "   -o {filename}  Filename to write to\n"
-           "   -d             Debug; draws green & blue start regions\n"
-           "   -p #          number of pillars (0-65536, default 400)\n"
-           "   -c #          number of jungle-gym connectors (0-65536, default 300)\n"
-           "   -b #          ground bumpiness (0-100, default 50)\n"
-           "\n"
-           "If no seed is specified, a random one is generated.\n"
-           "If no filename is written, writes to 'c:/program files/brindlemoor/vxl/qormap.vxl\n";
+    const std::string documentedName = "./build/qormap";
+    std::ifstream readme(QORMAP_README);
+    std::string line;
+    std::string block;
+    bool inSection = false;
+    bool inBlock = false;
+    while (std::getline(readme, line)) {
+        if (line == "## Options") {
+            inSection = true;
+        } else if (inSection && line.rfind("```", 0) == 0) {
+            if (inBlock) {
+                break;
+            }
+            inBlock = true;
+        } else if (inBlock) {
+            block += line + "\n";
+        }
+    }
+    const size_t at = block.find(documentedName);
+    return at == std::string::npos ? "(no usage in " QORMAP_README ")"
+                                   : block.replace(at, documentedName.size(), name);
 }
 
 class Cli : public ScratchFolderTest {
