@@ -181,8 +181,6 @@ function panFlat(dx, dy) {
 }
 
 function attachPanZoom(canvas) {
-  const pointers = new Map();
-  let pinch = 0;
   const local = (event) => {
     const box = canvas.getBoundingClientRect();
     return [(event.clientX - box.left) * devicePixelRatio, (event.clientY - box.top) * devicePixelRatio];
@@ -192,27 +190,7 @@ function attachPanZoom(canvas) {
     const [x, y] = local(event);
     zoomFlat(Math.exp(-event.deltaY * 0.002), x, y);
   }, { passive: false });
-  canvas.addEventListener('pointerdown', (event) => {
-    canvas.setPointerCapture(event.pointerId);
-    pointers.set(event.pointerId, local(event));
-  });
-  const release = (event) => { pointers.delete(event.pointerId); pinch = 0; };
-  canvas.addEventListener('pointerup', release);
-  canvas.addEventListener('pointercancel', release);
-  canvas.addEventListener('pointermove', (event) => {
-    const last = pointers.get(event.pointerId);
-    if (!last) return;
-    const now = local(event);
-    pointers.set(event.pointerId, now);
-    if (pointers.size === 1) {
-      panFlat(now[0] - last[0], now[1] - last[1]);
-    } else if (pointers.size === 2) {
-      const [a, b] = [...pointers.values()];
-      const spread = Math.hypot(a[0] - b[0], a[1] - b[1]);
-      if (pinch > 0) zoomFlat(spread / pinch, (a[0] + b[0]) / 2, (a[1] + b[1]) / 2);
-      pinch = spread;
-    }
-  });
+  trackPointers(canvas, local, { drag: panFlat, pinch: zoomFlat });
 }
 
 // ---- the shown map -------------------------------------------------------

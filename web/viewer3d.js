@@ -137,29 +137,13 @@ function createViewer3d(canvas) {
   }
 
   // Drag orbits, the wheel or a pinch zooms.
-  const pointers = new Map();
-  let pinch = 0;
-  canvas.addEventListener('pointerdown', (event) => {
-    canvas.setPointerCapture(event.pointerId);
-    pointers.set(event.pointerId, [event.clientX, event.clientY]);
-  });
-  const release = (event) => { pointers.delete(event.pointerId); pinch = 0; };
-  canvas.addEventListener('pointerup', release);
-  canvas.addEventListener('pointercancel', release);
-  canvas.addEventListener('pointermove', (event) => {
-    const last = pointers.get(event.pointerId);
-    if (!last) return;
-    pointers.set(event.pointerId, [event.clientX, event.clientY]);
-    if (pointers.size === 1) {
-      camera.yaw -= (event.clientX - last[0]) * 0.008;
-      camera.pitch = Math.min(1.55, Math.max(0.05, camera.pitch + (event.clientY - last[1]) * 0.008));
-    } else if (pointers.size === 2) {
-      const [a, b] = [...pointers.values()];
-      const spread = Math.hypot(a[0] - b[0], a[1] - b[1]);
-      if (pinch > 0) zoom(pinch / spread);
-      pinch = spread;
-    }
-    redraw();
+  trackPointers(canvas, (event) => [event.clientX, event.clientY], {
+    drag(dx, dy) {
+      camera.yaw -= dx * 0.008;
+      camera.pitch = Math.min(1.55, Math.max(0.05, camera.pitch + dy * 0.008));
+      redraw();
+    },
+    pinch: (ratio) => zoom(1 / ratio),
   });
   function zoom(factor) {
     camera.distance = Math.min(2500, Math.max(20, camera.distance * factor));

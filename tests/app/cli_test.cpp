@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "tests/support/golden_maps.h"
+#include "tests/support/locations.h"
 #include "tests/support/map_file.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder_fixture.h"
@@ -23,7 +24,7 @@
 
 namespace {
 
-const std::string program = QORMAP_EXECUTABLE;
+const std::string program = generatorProgram();
 
 // The map of -s 1 with default options, as the golden table records it.
 const GoldenMap& seedOneMap() {
@@ -41,7 +42,7 @@ bool isTemporaryName(const std::string& name) {
 // documentation cannot drift apart.
 std::string usageFor(const std::string& name) {
     const std::string documentedName = "./build/qormap";
-    std::ifstream readme(QORMAP_README);
+    std::ifstream readme(readmeFile());
     std::string line;
     std::string block;
     bool inSection = false;
@@ -59,7 +60,7 @@ std::string usageFor(const std::string& name) {
         }
     }
     const size_t at = block.find(documentedName);
-    return at == std::string::npos ? "(no usage in " QORMAP_README ")"
+    return at == std::string::npos ? std::string("(no usage in ") + readmeFile() + ")"
                                    : block.replace(at, documentedName.size(), name);
 }
 

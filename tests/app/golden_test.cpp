@@ -10,6 +10,7 @@
 #include "app/driver.h"
 #include "qormap/qormap.h"
 #include "tests/support/golden_maps.h"
+#include "tests/support/locations.h"
 #include "tests/support/map_file.h"
 #include "tests/support/run_process.h"
 #include "tests/support/scratch_folder_fixture.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-const std::string program = QORMAP_EXECUTABLE;
+const std::string program = generatorProgram();
 
 class Golden : public ScratchFolderTest {
 protected:
@@ -71,7 +72,7 @@ class GoldenInMemory : public testing::TestWithParam<GoldenMap> {};
 
 // A table that failed to load would otherwise just run no cases.
 TEST(GoldenTable, HoldsEveryRecordedMap) {
-    ASSERT_EQ(goldenMaps().size(), 18u) << "reading " << QORMAP_GOLDEN_MAPS;
+    ASSERT_EQ(goldenMaps().size(), 18u) << "reading " << goldenMapsFile();
     for (const GoldenMap& map : goldenMaps()) {
         SCOPED_TRACE(testing::PrintToString(map));
         EXPECT_EQ(map.sha256.size(), 64u);

@@ -1,5 +1,7 @@
 #include "tests/support/golden_maps.h"
 
+#include "tests/support/locations.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,7 +12,7 @@ namespace {
 // Lines are "SHA256 SIZE WORDS..."; '#' starts a comment line.
 std::vector<GoldenMap> readGoldenMaps() {
     std::vector<GoldenMap> maps;
-    std::ifstream table(QORMAP_GOLDEN_MAPS);
+    std::ifstream table(goldenMapsFile());
     std::string line;
     while (std::getline(table, line)) {
         if (line.empty() || line[0] == '#') {
@@ -41,7 +43,7 @@ const GoldenMap& goldenMap(const std::vector<std::string>& words) {
         }
     }
     ADD_FAILURE() << "no map recorded for " << testing::PrintToString(words) << " in "
-                  << QORMAP_GOLDEN_MAPS;
+                  << goldenMapsFile();
     static const GoldenMap none{};
     return none;
 }

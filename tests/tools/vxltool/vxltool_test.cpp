@@ -16,14 +16,15 @@
 #include <vector>
 
 #include "tests/support/golden_maps.h"
+#include "tests/support/locations.h"
 #include "tests/support/reference_runs.h"
 #include "tests/support/run_process.h"
 #include "world/world.h"
 
 namespace {
 
-const std::string generator = QORMAP_EXECUTABLE;
-const std::string tool = VXLTOOL_EXECUTABLE;
+const std::string generator = generatorProgram();
+const std::string tool = vxltoolProgram();
 
 class Vxltool : public testing::Test {
 protected:

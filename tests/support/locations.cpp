@@ -1,0 +1,17 @@
+#include "tests/support/locations.h"
+
+const char* goldenMapsFile() {
+    return QORMAP_GOLDEN_MAPS;
+}
+
+const char* readmeFile() {
+    return QORMAP_README;
+}
+
+const char* generatorProgram() {
+    return QORMAP_EXECUTABLE;
+}
+
+const char* vxltoolProgram() {
+    return VXLTOOL_EXECUTABLE;
+}
