@@ -122,7 +122,8 @@ TEST(CInterfaceGenerate, NullArgumentsAreRefused) {
     qormap_free(nullptr);
 }
 
-TEST(CInterfaceGenerate, OutOfRangeOptionsAreClampedAsTheCommandClamps) {
+// Whole worlds for logic no compiler or CPU changes: not run at -O0 or emulated.
+TEST(CInterfaceWholeWorlds, OutOfRangeOptionsAreClampedAsTheCommandClamps) {
     // -b 150 -p 70000 -c -1 on the command line is -b 100 -p 65536 -c 0.
     qormap_options wild = qormap_default_options(1);
     wild.bumpiness = 150;
