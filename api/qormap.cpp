@@ -8,8 +8,8 @@
 #include <new>
 #include <system_error>
 
+#include "api/generation_turn.h"
 #include "api/pipeline.h"
-#include "platform/fork_guard.h"
 #include "support/row_jobs.h"
 #include "vxl/memory_sink.h"
 #include "vxl/writer.h"
@@ -19,15 +19,9 @@
 namespace {
 
 // The world, the random generator and the pillar list exist once per
-// process, so maps are made one at a time.
-std::mutex generationLock;
+// process, so maps are made one at a time (GenerationTurn). Helper threads
+// live only inside a turn, so none is missing in a child forked meanwhile.
 std::once_flag worldPagesAdvised;
-
-// A child forked while another thread generates would find the lock held
-// forever: forking waits for the map being made instead. Helper threads live
-// only inside the lock, so none is missing in the child.
-[[maybe_unused]] const bool generationLockGuarded =
-    guardAcrossFork([] { generationLock.lock(); }, [] { generationLock.unlock(); });
 
 // Gives back what a map used, however generation ends.
 struct WorldLease {
@@ -58,7 +52,7 @@ GenerationParameters parametersOf(const qormap_options& options) {
 }
 
 int generateInto(const qormap_options& options, MapBuffer& buffer) {
-    const std::lock_guard<std::mutex> lock(generationLock);
+    const qormap::GenerationTurn turn;
     const WorldLease lease;
     const RowJobHelpers helpers;
     if (!generateMap(parametersOf(options))) {
@@ -72,7 +66,7 @@ int generateInto(const qormap_options& options, MapBuffer& buffer) {
 }
 
 int writeTo(const qormap_options& options, const char* path) {
-    const std::lock_guard<std::mutex> lock(generationLock);
+    const qormap::GenerationTurn turn;
     const WorldLease lease;
     const RowJobHelpers helpers;
     if (!generateMap(parametersOf(options))) {

@@ -92,19 +92,20 @@ void dropTemporary(ReplacedFile& output) {
 
 bool isStreamPath(const std::string& path) {
     TargetKind kind = TargetKind::missing;
+    std::string landing;
     int error = 0;
-    return !path.empty() && inspectTarget(landingPath(path), kind, error) &&
-           kind == TargetKind::stream;
+    return !path.empty() && landingPath(path, landing, error) &&
+           inspectTarget(landing, kind, error) && kind == TargetKind::stream;
 }
 
 bool openReplacement(const std::string& target, ReplacedFile& output, int& error) {
-    output = {nullptr, landingPath(target), ""};
+    output = {nullptr, "", ""};
     TargetKind kind = TargetKind::missing;
     if (target.empty()) {
         error = ENOENT;
         return false;
     }
-    if (!inspectTarget(output.target, kind, error)) {
+    if (!landingPath(target, output.target, error) || !inspectTarget(output.target, kind, error)) {
         return false;
     }
     if (kind == TargetKind::folder) {

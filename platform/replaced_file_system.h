@@ -9,7 +9,10 @@
 enum class TargetKind { missing, stream, folder, file };
 
 // Where output to `target` lands: on POSIX the file its symbolic links name.
-std::string landingPath(const std::string& target);
+// False with `error` set (EACCES) where a link may not be followed: one in a
+// sticky, world-writable folder that belongs to neither the caller nor the
+// folder's owner, as the kernel itself refuses.
+bool landingPath(const std::string& target, std::string& landing, int& error);
 
 // What stands at `path`: a stream is a device, pipe or socket, or a
 // descriptor the caller holds. False with `error` set when that cannot be told.
@@ -20,6 +23,8 @@ bool inspectTarget(const std::string& path, TargetKind& kind, int& error);
 bool mayWrite(const std::string& path, int& error);
 
 // `path` opened for writing in place, in binary; nullptr with `error` set.
+// One of the process's own descriptors (/dev/stdout) is written from where it
+// stands, in its own mode, and is neither truncated nor closed.
 std::FILE* openInPlace(const std::string& path, int& error);
 
 // A new file `name`, made by this call alone (EEXIST when the name is taken),

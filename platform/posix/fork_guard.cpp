@@ -2,7 +2,7 @@
 
 #include <pthread.h>
 
-bool guardAcrossFork(void (*prepare)(), void (*resume)()) {
+bool guardAcrossFork(void (*prepare)(), void (*inParent)(), void (*inChild)()) {
     // The C library forgets the handlers when a library that set them is unloaded.
-    return pthread_atfork(prepare, resume, resume) == 0;
+    return pthread_atfork(prepare, inParent, inChild) == 0;
 }

@@ -35,13 +35,6 @@ void removePendingTemporary(int signalNumber) {
     raise(signalNumber);
 }
 
-// The permissions a file created with fopen would get.
-mode_t newFileMode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
 std::string folderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos) {
@@ -66,18 +59,60 @@ bool namesOpenDescriptor(const std::string& path) {
 #endif
 }
 
+// The kernel's rule for links in a sticky, world-writable folder such as
+// /tmp: followed only when the caller or the folder's owner made the link, so
+// that another user's link cannot send the output onto a file of the caller's.
+bool mayFollow(const std::string& link, const struct stat& linkStatus) {
+    struct stat folder {};
+    if (stat(folderOf(link).c_str(), &folder) != 0) {
+        return false;
+    }
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || linkStatus.st_uid == geteuid() || linkStatus.st_uid == folder.st_uid;
+}
+
+// The descriptor that `path` names when it is one of this process's own
+// (/proc/self/fd/N, where /dev/stdout and /dev/fd/N lead); -1 otherwise.
+int ownDescriptor(const std::string& path) {
+    if (!namesOpenDescriptor(path)) {
+        return -1;
+    }
+    const size_t slash = path.find_last_of('/');
+    const std::string number = path.substr(slash + 1);
+    if (number.empty() || number.size() > 9 ||
+        number.find_first_not_of("0123456789") != std::string::npos) {
+        return -1;
+    }
+    struct stat folder {};
+    if (stat(folderOf(path).c_str(), &folder) != 0) {
+        return -1;
+    }
+    for (const char* own : {"/proc/self/fd", "/proc/thread-self/fd"}) {
+        struct stat ownFolder {};
+        if (stat(own, &ownFolder) == 0 && ownFolder.st_dev == folder.st_dev &&
+            ownFolder.st_ino == folder.st_ino) {
+            return std::stoi(number);
+        }
+    }
+    return -1;
+}
+
 }  // namespace
 
 // Replacing a symbolic link would swap the link for a plain file; the file it
 // points to is what the user means, even when it does not exist yet. The
 // links are read one by one because the final file may be missing.
-std::string landingPath(const std::string& target) {
+bool landingPath(const std::string& target, std::string& landing, int& error) {
     constexpr int maxLinkHops = 40;  // the kernel's own limit
     std::string path = target;
     for (int hop = 0; hop < maxLinkHops && !namesOpenDescriptor(path); ++hop) {
         struct stat status {};
         if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
             break;
+        }
+        if (!mayFollow(path, status)) {
+            error = EACCES;
+            return false;
         }
         std::vector<char> link(PATH_MAX);
         const ssize_t length = readlink(path.c_str(), link.data(), link.size());
@@ -87,7 +122,8 @@ std::string landingPath(const std::string& target) {
         const std::string next(link.data(), static_cast<size_t>(length));
         path = next[0] == '/' ? next : folderOf(path) + "/" + next;
     }
-    return path;
+    landing = path;
+    return true;
 }
 
 bool inspectTarget(const std::string& path, TargetKind& kind, int& error) {
@@ -107,7 +143,14 @@ bool inspectTarget(const std::string& path, TargetKind& kind, int& error) {
     return true;
 }
 
+// A file with no write permission for anyone is read-only for root too, who
+// could otherwise write anything.
 bool mayWrite(const std::string& path, int& error) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && (status.st_mode & 0222) == 0) {
+        error = EACCES;
+        return false;
+    }
     if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
         error = errno;
         return false;
@@ -115,25 +158,48 @@ bool mayWrite(const std::string& path, int& error) {
     return true;
 }
 
+// Opening /proc/self/fd/N anew would truncate the file behind the descriptor
+// and write it from its start; a copy of the descriptor writes where the
+// caller's stands, appending if it appends.
 std::FILE* openInPlace(const std::string& path, int& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    const int own = ownDescriptor(path);
+    if (own < 0) {
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr) {
+            error = errno;
+        }
+        return file;
+    }
+    const int flags = fcntl(own, F_GETFL);
+    if (flags < 0 || (flags & O_ACCMODE) == O_RDONLY) {
+        error = flags < 0 ? errno : EBADF;
+        return nullptr;
+    }
+    const int copy = fcntl(own, F_DUPFD_CLOEXEC, 0);
+    std::FILE* file = copy < 0 ? nullptr : fdopen(copy, "wb");
     if (file == nullptr) {
         error = errno;
+        if (copy >= 0) {
+            close(copy);
+        }
     }
     return file;
 }
 
 std::FILE* createNew(const std::string& name, const std::string& target, int& error) {
-    const int descriptor = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    // A new file gets what the umask (or the folder's default access list)
+    // leaves of 0666, applied by the kernel; a replacement keeps the target's
+    // mode, where the umask would narrow it.
+    struct stat status {};
+    const bool replacing = stat(target.c_str(), &status) == 0;
+    const int descriptor =
+        open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : 0666);
     if (descriptor < 0) {
         error = errno;
         return nullptr;
     }
-    // A replacement keeps the target's mode, where the umask would narrow it.
-    struct stat status {};
-    const mode_t mode =
-        stat(target.c_str(), &status) == 0 ? (status.st_mode & 07777) : newFileMode();
-    std::FILE* file = fchmod(descriptor, mode) == 0 ? fdopen(descriptor, "wb") : nullptr;
+    const bool moded = !replacing || fchmod(descriptor, status.st_mode & 07777) == 0;
+    std::FILE* file = moded ? fdopen(descriptor, "wb") : nullptr;
     if (file == nullptr) {
         error = errno;
         close(descriptor);

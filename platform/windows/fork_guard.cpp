@@ -1,5 +1,5 @@
 #include "platform/fork_guard.h"
 
-bool guardAcrossFork(void (*)(), void (*)()) {
+bool guardAcrossFork(void (*)(), void (*)(), void (*)()) {
     return true;  // Windows processes do not fork.
 }

@@ -52,8 +52,9 @@ bool isDevicePath(const std::string& path) {
 
 }  // namespace
 
-std::string landingPath(const std::string& target) {
-    return target;
+bool landingPath(const std::string& target, std::string& landing, int& /*error*/) {
+    landing = target;
+    return true;
 }
 
 // Devices and pipes are whatever the system does not keep on a disk.

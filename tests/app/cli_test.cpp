@@ -364,6 +364,37 @@ TEST_F(Cli, MapThroughAPipe) {
     EXPECT_EQ(readAll(errPath), "Generating to '/dev/stdout' using seed '1'\nFinished\n");
 }
 
+// A path that names one of the program's own descriptors writes into that
+// descriptor where it stands, as a shell redirect set it up; the file behind
+// it keeps what it held.
+TEST_F(Cli, OwnDescriptorsAreWrittenWhereTheyStand) {
+    ASSERT_EQ(run({"-s", "1", "-o", folder + "/f"}).exitStatus, 0);
+    const std::string map = readAll(folder + "/f");
+    ASSERT_EQ(sha256Hex(map), seedOneMap().sha256);
+    const std::string q = "'" + program + "' -s 1 2>/dev/null -o ";
+    const struct {
+        std::string shell;  // run in the scratch folder, leaving `f`
+        std::string expected;
+        int status;
+    } cases[] = {
+        {"echo log >f; " + q + "/dev/stdout >>f", "log\n" + map, 0},
+        {"{ echo header; " + q + "/dev/stdout; echo trailer; } >f", "header\n" + map + "trailer\n",
+         0},
+        {"{ " + q + "/dev/fd/1; " + q + "/proc/self/fd/1; } >f", map + map, 0},
+        {"echo log >f; " + q + "/dev/fd/3 3>>f", "log\n" + map, 0},
+        {"echo log >f; " + q + "/dev/stderr 2>>f >/dev/null", "log\n" + map, 0},
+        {"echo log >f; " + q + "/dev/fd/3 3<f", "log\n", 1},  // read-only: refused
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shell);
+        const ProcessResult result =
+            runProcess("/bin/sh", {"sh", "-c", "cd '" + folder + "' && " + c.shell});
+        EXPECT_EQ(result.exitStatus, c.status);
+        EXPECT_EQ(sha256Hex(readAll(folder + "/f")), sha256Hex(c.expected));
+        EXPECT_EQ(entries(), std::set<std::string>{"f"});
+    }
+}
+
 TEST_F(Cli, ConsoleLinesStayOnStandardOutputUnlessTheMapGoesThere) {
     struct Case {
         const char* path;
