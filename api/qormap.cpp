@@ -16,6 +16,9 @@
 #include "world/structures.h"
 #include "world/world.h"
 
+// The C functions below are global; everything behind them is qormap's.
+using namespace qormap;
+
 namespace {
 
 // The world, the random generator and the pillar list exist once per

@@ -16,6 +16,8 @@
 #include <sys/vfs.h>
 #endif
 
+namespace qormap {
+
 namespace {
 
 constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -202,3 +204,5 @@ void removeTemporaryFilesOnInterrupt() {
         sigaction(signalNumber, &cleanup, nullptr);
     }
 }
+
+}  // namespace qormap
