@@ -7,6 +7,8 @@
 #include "world/structures.h"
 #include "world/terrain.h"
 
+namespace qormap {
+
 float bumpinessFromPercent(int32_t percent) {
     // The double product is rounded to float before clamping, so 0..100 give
     // exactly the float nearest n / 100.
@@ -41,3 +43,5 @@ bool generateMap(const GenerationParameters& parameters) {
     }
     return true;
 }
+
+}  // namespace qormap

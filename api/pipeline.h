@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace qormap {
+
 constexpr int32_t defaultBumpinessPercent = 50;
 constexpr int32_t defaultPillarCount = 400;
 constexpr int32_t defaultConnectorCount = 300;
@@ -32,3 +34,5 @@ GenerationParameters deriveParameters(int32_t seed, int32_t bumpinessPercent, in
 // false when the pillar list cannot grow (the map would silently lose
 // structures otherwise). Reads nothing a previous map left behind.
 [[nodiscard]] bool generateMap(const GenerationParameters& parameters);
+
+}  // namespace qormap

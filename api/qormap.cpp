@@ -16,6 +16,9 @@
 #include "world/structures.h"
 #include "world/world.h"
 
+// The C functions below are global; everything behind them is qormap's.
+using namespace qormap;
+
 namespace {
 
 // The world, the random generator and the pillar list exist once per
@@ -52,7 +55,7 @@ GenerationParameters parametersOf(const qormap_options& options) {
 }
 
 int generateInto(const qormap_options& options, MapBuffer& buffer) {
-    const qormap::GenerationTurn turn;
+    const GenerationTurn turn;
     const WorldLease lease;
     const RowJobHelpers helpers;
     if (!generateMap(parametersOf(options))) {
@@ -66,7 +69,7 @@ int generateInto(const qormap_options& options, MapBuffer& buffer) {
 }
 
 int writeTo(const qormap_options& options, const char* path) {
-    const qormap::GenerationTurn turn;
+    const GenerationTurn turn;
     const WorldLease lease;
     const RowJobHelpers helpers;
     if (!generateMap(parametersOf(options))) {

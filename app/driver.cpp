@@ -12,6 +12,8 @@
 #include "platform/file_names.h"
 #include "support/growable_array.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr char fallbackProgramName[] = "qormap";

@@ -2,6 +2,8 @@
 #include "app/last_resort.h"
 #include "platform/replaced_file.h"
 
+using namespace qormap;
+
 int main(int argc, char** argv) {
     // The library never touches signals; the command owns its process.
     removeTemporaryFilesOnInterrupt();

@@ -5,6 +5,8 @@
 
 #include "support/growable_array.h"
 
+using namespace qormap;
+
 namespace {
 
 // Letter followed by a copy of the value, as one allocated text.

@@ -16,6 +16,8 @@
 #include "vxl/writer.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 std::vector<uint8_t> defaultMap() {

@@ -22,6 +22,8 @@
 #include "world/terrain.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr uint32_t benchSeed = 1;

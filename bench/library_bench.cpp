@@ -12,6 +12,8 @@
 #include "vxl/memory_sink.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 // Resident memory of this process in MiB, from /proc; 0 where unavailable.

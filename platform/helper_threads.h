@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <thread>
 
+namespace qormap {
+
 // CPUs this process may run on (its affinity, which taskset or a job object
 // may narrow); 0 when the system does not say.
 int32_t usableCpuCount();
@@ -17,3 +19,5 @@ void keepOffCallersCpu(std::thread& helper);
 // on this thread, so that threads it starts leave them to the threads that
 // were there before. Windows has no such signals: start is simply called.
 void startWithSignalsHeld(void (*start)(void* context), void* context);
+
+}  // namespace qormap

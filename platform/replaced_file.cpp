@@ -7,6 +7,8 @@
 #include "platform/file_names.h"
 #include "platform/replaced_file_system.h"
 
+namespace qormap {
+
 namespace {
 
 struct PendingHeld {
@@ -152,3 +154,5 @@ void abandonReplacement(ReplacedFile& output) {
     output.file = nullptr;
     dropTemporary(output);
 }
+
+}  // namespace qormap

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+namespace qormap {
+
 struct ReplacedFile {
     std::FILE* file;
     std::string target;     // where the output lands: a symbolic link is followed
@@ -41,3 +43,5 @@ bool commitReplacement(ReplacedFile& output, int& error);
 // Closes the stream and removes the temporary file: the target stays as it was
 // (a device or pipe written directly keeps what it was sent).
 void abandonReplacement(ReplacedFile& output);
+
+}  // namespace qormap

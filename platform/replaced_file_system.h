@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+namespace qormap {
+
 enum class TargetKind { missing, stream, folder, file };
 
 // Where output to `target` lands: on POSIX the file its symbolic links name.
@@ -47,3 +49,5 @@ void releasePending();
 bool notePending(const std::string& name, int& error);
 void forgetPending();
 bool isPending();
+
+}  // namespace qormap

@@ -8,6 +8,8 @@
 #include "platform/whole_file_system.h"
 #include "platform/world_pages.h"
 
+namespace qormap {
+
 namespace {
 
 constexpr size_t readChunk = size_t{1} << 20;
@@ -114,3 +116,5 @@ void releaseWholeFile(WholeFile& file) {
     }
     file = {nullptr, 0, nullptr, 0};
 }
+
+}  // namespace qormap

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qormap {
+
 struct WholeFile {
     const uint8_t* data;
     size_t size;
@@ -18,3 +20,5 @@ bool readWholeFile(const char* path, size_t largest, WholeFile& file, int& error
 
 // Releases what readWholeFile took; an empty WholeFile is left.
 void releaseWholeFile(WholeFile& file);
+
+}  // namespace qormap

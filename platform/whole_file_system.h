@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qormap {
+
 enum class OpenedKind { folder, regular, stream };
 
 // Opens `path` (UTF-8) for reading and says what it is; `size` is a regular
@@ -22,3 +24,5 @@ void closeOpened(intptr_t handle);
 void* takePages(size_t size, int& error);
 
 void givePagesBack(void* start, size_t size);
+
+}  // namespace qormap

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace qormap {
+
 // The block's alignment: a 2 MiB huge page where the executable format allows
 // it (ELF), a 4 KiB page on Windows, whose format caps it at 8 KiB. Set by
 // the build for the platform it compiles for.
@@ -17,3 +19,5 @@ void adviseHugePages(void* start, size_t size);
 // takes them again. What they then hold is unspecified (zero on Linux), so
 // only memory that is written before it is read may be handed back.
 void releasePages(void* start, size_t size);
+
+}  // namespace qormap

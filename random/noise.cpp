@@ -4,6 +4,8 @@
 
 #include "support/row_jobs.h"
 
+namespace qormap {
+
 namespace {
 
 // The system's own permutation of 0..255, repeated once so that an entry plus
@@ -306,3 +308,5 @@ double smoothClamp(float t) {
     const double s = static_cast<double>(t) * t;
     return 3.0 * s - 2.0 * (s * t);
 }
+
+}  // namespace qormap

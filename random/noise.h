@@ -7,6 +7,8 @@
 
 #include "support/grid.h"
 
+namespace qormap {
+
 // The float nearest 0.8333333, which keeps remapped noise inside [0, 1].
 constexpr double noiseRemapScale = 0.833333313465118408203125;
 
@@ -31,3 +33,5 @@ double gradientDot(int32_t hash, float dx, float dy, float dz);
 
 // (b - a) * t + a.
 double noiseLerp(float a, float b, float t);
+
+}  // namespace qormap

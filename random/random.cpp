@@ -1,5 +1,7 @@
 #include "random/random.h"
 
+namespace qormap {
+
 uint32_t lcgState = 0;
 uint32_t mtState[mtStateWords];
 uint32_t mtReadOffset = mtNeverSeeded;
@@ -77,3 +79,5 @@ uint32_t renewRandomState() {
 double randomUnit() {
     return randomWord() * twoToMinus32;
 }
+
+}  // namespace qormap

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace qormap {
+
 constexpr int32_t mtStateWords = 624;
 // Read offsets are in bytes: word index times 4.
 constexpr uint32_t mtAllWordsUsed = 4 * mtStateWords;   // 2496: twist before the next word
@@ -61,3 +63,5 @@ inline int32_t randomRange(int32_t lo, int32_t hi) {
     const uint32_t span = static_cast<uint32_t>(hi) - static_cast<uint32_t>(lo) + 1u;
     return static_cast<int32_t>(static_cast<uint32_t>(lo) + word % span);
 }
+
+}  // namespace qormap

@@ -5,6 +5,8 @@
 #include <cfloat>
 #include <cstdint>
 
+namespace qormap {
+
 // Reals must round to their own type at every step, or maps differ between
 // machines; a wider evaluation method (x87) would break that silently.
 static_assert(FLT_EVAL_METHOD == 0, "floating-point evaluation must not use wider intermediates");
@@ -20,3 +22,5 @@ using ScalarField = float[columnCount];
 constexpr int32_t columnIndex(int32_t x, int32_t y) {
     return x * worldSizeY + y;
 }
+
+}  // namespace qormap

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+namespace qormap {
+
 namespace {
 
 ArrayHeader* headerOf(void* handle) {
@@ -104,3 +106,5 @@ void arrayFreeAll(char** handle) {
     }
     arrayFree(handle);
 }
+
+}  // namespace qormap

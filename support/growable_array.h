@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qormap {
+
 struct ArrayHeader {
     int32_t length;
     int32_t capacity;
@@ -88,3 +90,5 @@ void arrayFree(T*& handle) {
 // std::free): releases every element, then the array. The handle must not be
 // used afterwards.
 void arrayFreeAll(char** handle);
+
+}  // namespace qormap

@@ -8,6 +8,8 @@
 
 #include "platform/helper_threads.h"
 
+namespace qormap {
+
 namespace {
 
 constexpr int32_t defaultWorkerCount = 2;
@@ -173,3 +175,5 @@ void runRowJob(const RowJob& job) {
     const RowJobHelpers forThisJob;
     runWithHelpers(job);
 }
+
+}  // namespace qormap

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <type_traits>
 
+namespace qormap {
+
 // The most threads a job uses, the calling thread included.
 constexpr int32_t maxWorkerCount = 8;
 
@@ -59,3 +61,5 @@ void forEachRowChunk(int32_t first, int32_t end, int32_t chunkRows, Work&& work)
                      const_cast<void*>(static_cast<const void*>(&work)), first, end, chunkRows};
     runRowJob(job);
 }
+
+}  // namespace qormap

@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+namespace qormap {
+
 namespace {
 
 constexpr size_t spanHeaderSize = 4;
@@ -263,3 +265,5 @@ std::string describeVxlError(const VxlDecodeError& e) {
     }
     return where + "unknown fault";
 }
+
+}  // namespace qormap

@@ -11,6 +11,8 @@
 #include "support/grid.h"
 #include "world/voxel.h"
 
+namespace qormap {
+
 enum class VxlFault {
     none,
     truncatedHeader,       // the file ends inside a span header
@@ -111,3 +113,5 @@ bool decodeVxlVoxels(const uint8_t* data, size_t size, uint8_t* solid, VoxelColo
 
 // "byte B, column (X, Y): REASON" for a fault.
 std::string describeVxlError(const VxlDecodeError& error);
+
+}  // namespace qormap

@@ -8,6 +8,8 @@
 
 #include "support/row_jobs.h"
 
+namespace qormap {
+
 namespace {
 
 // Header of the last span of a column; every other span stores its size.
@@ -282,3 +284,5 @@ bool encodeWorld(const VxlSink& sink, int& error) {
     }
     return true;
 }
+
+}  // namespace qormap

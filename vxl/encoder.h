@@ -9,6 +9,8 @@
 
 #include "world/world.h"
 
+namespace qormap {
+
 // Where encoded bytes go. The encoder asks space(context, size, error) for the
 // place of the next `size` bytes, writes them there, then calls
 // filled(context, size, error). Either returns null or false with `error` set
@@ -42,3 +44,5 @@ uint64_t fileSolidMask(int32_t x, int32_t y);
 // The exposed voxels of a column, from its solid mask and those of its four
 // side neighbours (all ones where the neighbour lies outside the world).
 uint64_t exposedMask(uint64_t column, uint64_t west, uint64_t east, uint64_t south, uint64_t north);
+
+}  // namespace qormap

@@ -5,6 +5,8 @@
 
 #include "vxl/encoder.h"
 
+namespace qormap {
+
 namespace {
 
 // A default map is about 2.9 MB and a crowded one 4.5 MB: most maps need no regrowth.
@@ -41,3 +43,5 @@ bool encodeIntoMemory(MapBuffer& buffer, int& error) {
                              &buffer};
     return encodeWorld(intoBuffer, error);
 }
+
+}  // namespace qormap

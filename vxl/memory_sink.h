@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qormap {
+
 // A malloc'd buffer that grows by doubling; `data` is released with free.
 struct MapBuffer {
     uint8_t* data = nullptr;
@@ -18,3 +20,5 @@ uint8_t* spaceAtEnd(MapBuffer& buffer, size_t bytes, int& error);
 // Encodes the world as a map, appending it to `buffer` with no copy between.
 // False with `error` ENOMEM when memory runs out.
 bool encodeIntoMemory(MapBuffer& buffer, int& error);
+
+}  // namespace qormap

@@ -8,6 +8,8 @@
 #include "vxl/encoder.h"
 #include "vxl/memory_sink.h"
 
+namespace qormap {
+
 namespace {
 
 // A few bands of the map at a time, on their way to the file.
@@ -56,3 +58,5 @@ VxlWriteResult writeVxl(const char* path) {
     }
     return {VxlWriteStatus::ok, 0};
 }
+
+}  // namespace qormap

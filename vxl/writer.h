@@ -1,6 +1,8 @@
 // Writes the world as a map file, whole or not at all.
 #pragma once
 
+namespace qormap {
+
 enum class VxlWriteStatus { ok, openFailed, writeFailed };
 
 struct VxlWriteResult {
@@ -13,3 +15,5 @@ struct VxlWriteResult {
 // file that cannot be opened (nothing is then encoded or written) and a failed
 // write or close (the earlier file then stays as it was).
 VxlWriteResult writeVxl(const char* path);
+
+}  // namespace qormap

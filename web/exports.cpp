@@ -15,6 +15,8 @@
 #include "vxl/decoder.h"
 #include "web/mesh.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr int scratchSlot = 2;

@@ -4,6 +4,8 @@
 
 #include "tools/vxltool/render.h"
 
+using namespace qormap;
+
 namespace {
 
 // Solid masks of neighbouring columns, or none past the map's edge, where

@@ -25,4 +25,4 @@ static_assert(sizeof(FaceRecord) == 12, "the page reads records 12 bytes apart")
 // bottom layer's underside excepted), in the voxel's stored colour (the cut
 // colour where none is stored). False with `error` set on an invalid map.
 bool buildFaces(const uint8_t* data, size_t size, std::vector<FaceRecord>& faces,
-                VxlDecodeError& error);
+                qormap::VxlDecodeError& error);

@@ -7,6 +7,8 @@
 #include "random/noise.h"
 #include "support/row_jobs.h"
 
+namespace qormap {
+
 namespace {
 
 struct Channels {
@@ -104,3 +106,5 @@ void colorTerrain(int32_t low, int32_t high) {
         }
     });
 }
+
+}  // namespace qormap

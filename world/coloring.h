@@ -6,6 +6,8 @@
 
 #include "world/world.h"
 
+namespace qormap {
+
 constexpr float steepnessScale = 0.625f;
 constexpr double lightWeightX = 0.6;
 constexpr double lightWeightUp = 0.8;
@@ -21,3 +23,5 @@ VoxelColor terrainColumnColor(float h, float hx, float hy, bool land, float lowF
 // Colours every column from heightField and columnHeight; neighbours wrap
 // around the map's edges. Requires high > low.
 void colorTerrain(int32_t low, int32_t high);
+
+}  // namespace qormap

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace qormap {
+
 namespace {
 
 struct OutlineSegment {
@@ -31,3 +33,5 @@ void drawStartRegions() {
         }
     }
 }
+
+}  // namespace qormap

@@ -3,6 +3,8 @@
 
 #include "world/world.h"
 
+namespace qormap {
+
 constexpr VoxelColor blueOutlineColor = 0x806060FF;
 constexpr VoxelColor greenOutlineColor = 0x8030D030;
 
@@ -10,3 +12,5 @@ constexpr VoxelColor greenOutlineColor = 0x8030D030;
 // open towards its own map edge); run only for -d. Only colours change: solid flags and heights
 // stay, so air in those columns stays air.
 void drawStartRegions();
+
+}  // namespace qormap

@@ -9,6 +9,8 @@
 #include "support/growable_array.h"
 #include "support/row_jobs.h"
 
+namespace qormap {
+
 PillarList pillarList = nullptr;
 
 namespace {
@@ -323,3 +325,5 @@ void fillBoxSortedZ(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t z0, 
                     VoxelColor fill) {
     fillBox(x0, x1, y0, y1, std::min(z0, z1), std::max(z0, z1), fill);
 }
+
+}  // namespace qormap

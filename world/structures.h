@@ -8,6 +8,8 @@
 
 #include "world/world.h"
 
+namespace qormap {
+
 struct PillarPoint {
     int32_t x;
     int32_t y;
@@ -66,3 +68,5 @@ ConnectorPoint connectorMidpoint(ConnectorPoint from, ConnectorPoint to);
 // fillBox with the z pair put in ascending order first.
 void fillBoxSortedZ(int32_t x0, int32_t x1, int32_t y0, int32_t y1, int32_t z0, int32_t z1,
                     VoxelColor fill);
+
+}  // namespace qormap

@@ -10,6 +10,8 @@
 #include "world/coloring.h"
 #include "world/world.h"
 
+namespace qormap {
+
 namespace {
 
 constexpr double depthPerDraw = 64.0;
@@ -171,3 +173,5 @@ void generateTerrain(float bumpiness) {
     addTerrainDetail();
     colorTerrain(colorLowHeight, colorTopHeight(bumpiness));
 }
+
+}  // namespace qormap

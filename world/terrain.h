@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace qormap {
+
 // Where a noise layer is sampled; each member is a fresh draw, rounded to float.
 struct NoisePlacement {
     float z;     // draw x 64
@@ -65,3 +67,5 @@ int32_t colorTopHeight(float bumpiness);
 
 // The whole stage: nine draws, shaping, columns, detail, then the colours.
 void generateTerrain(float bumpiness);
+
+}  // namespace qormap

@@ -6,6 +6,8 @@
 
 #include "support/grid.h"
 
+namespace qormap {
+
 constexpr int32_t worldSizeZ = 64;
 constexpr int32_t voxelCount = columnCount * worldSizeZ;
 
@@ -19,3 +21,5 @@ constexpr VoxelColor opaqueColorBits = 0x80000000u;
 constexpr int32_t voxelIndex(int32_t x, int32_t y, int32_t z) {
     return columnIndex(x, y) * worldSizeZ + z;
 }
+
+}  // namespace qormap

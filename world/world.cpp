@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+namespace qormap {
+
 alignas(worldBlockAlignment) VoxelWorld voxelWorld;
 
 void fillColumnSpan(int32_t x, int32_t y, int32_t z0, int32_t z1, VoxelColor fill) {
@@ -42,3 +44,5 @@ void adviseWorldPages() {
 void releaseWorldPages() {
     releasePages(&voxelWorld, sizeof voxelWorld);
 }
+
+}  // namespace qormap

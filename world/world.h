@@ -9,6 +9,8 @@
 #include "support/grid.h"
 #include "world/voxel.h"
 
+namespace qormap {
+
 // The store's arrays, kept together in one static block so that the kernel
 // can back it with 2 MiB pages: first-touching 85 MB in 4 KiB pages costs far
 // more than generating the map.
@@ -54,3 +56,5 @@ void adviseWorldPages();
 // again. Every stage writes what it later reads, so a map never depends on
 // what the world held before.
 void releaseWorldPages();
+
+}  // namespace qormap

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace qormap {
+
 bool isStandardOutputFile(const char* path) {
     struct stat target {};
     struct stat console {};
@@ -14,3 +16,5 @@ bool isStandardOutputFile(const char* path) {
 bool isConsole(std::FILE* stream) {
     return isatty(fileno(stream)) != 0;
 }
+
+}  // namespace qormap

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+namespace qormap {
+
 FileKind fileKind(const char* path) {
     struct stat status {};
     if (stat(path, &status) != 0) {
@@ -12,3 +14,5 @@ FileKind fileKind(const char* path) {
     }
     return S_ISDIR(status.st_mode) ? FileKind::folder : FileKind::other;
 }
+
+}  // namespace qormap

@@ -8,6 +8,8 @@
 
 #include "platform/posix/signals_held.h"
 
+namespace qormap {
+
 int32_t usableCpuCount() {
 #ifdef __linux__
     cpu_set_t allowed;
@@ -46,3 +48,5 @@ void startWithSignalsHeld(void (*start)(void* context), void* context) {
     const SignalsHeld held(set);
     start(context);
 }
+
+}  // namespace qormap

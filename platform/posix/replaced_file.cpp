@@ -16,6 +16,8 @@
 #include <sys/vfs.h>
 #endif
 
+namespace qormap {
+
 namespace {
 
 constexpr int interruptSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -268,3 +270,5 @@ void removeTemporaryFilesOnInterrupt() {
         sigaction(signalNumber, &cleanup, nullptr);
     }
 }
+
+}  // namespace qormap

@@ -6,6 +6,8 @@
 #include <pthread.h>
 #include <signal.h>
 
+namespace qormap {
+
 struct SignalsHeld {
     explicit SignalsHeld(const sigset_t& held) { pthread_sigmask(SIG_BLOCK, &held, &previous); }
     ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous, nullptr); }
@@ -14,3 +16,5 @@ struct SignalsHeld {
 
     sigset_t previous;
 };
+
+}  // namespace qormap

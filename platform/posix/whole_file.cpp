@@ -7,6 +7,8 @@
 
 #include "platform/whole_file_system.h"
 
+namespace qormap {
+
 bool openForReading(const char* path, intptr_t& handle, OpenedKind& kind, uint64_t& size,
                     int& error) {
     const int descriptor = open(path, O_RDONLY | O_CLOEXEC);
@@ -56,3 +58,5 @@ void* takePages(size_t size, int& error) {
 void givePagesBack(void* start, size_t size) {
     munmap(start, size);
 }
+
+}  // namespace qormap

@@ -6,6 +6,8 @@
 
 #include "platform/windows/win32.h"
 
+namespace qormap {
+
 namespace {
 
 // A file's identity: its volume and its index there (inode numbers are
@@ -48,3 +50,5 @@ bool isConsole(std::FILE* stream) {
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
     return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 }
+
+}  // namespace qormap

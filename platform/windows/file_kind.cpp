@@ -2,6 +2,8 @@
 
 #include "platform/windows/win32.h"
 
+namespace qormap {
+
 FileKind fileKind(const char* path) {
     std::wstring wide;
     int error = 0;
@@ -17,3 +19,5 @@ FileKind fileKind(const char* path) {
     }
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::folder : FileKind::regular;
 }
+
+}  // namespace qormap

@@ -1,5 +1,7 @@
 #include "platform/file_names.h"
 
+namespace qormap {
+
 const char* withoutFolder(const char* path) {
     const char* name = path;
     for (const char* at = path; *at != '\0'; ++at) {
@@ -10,3 +12,5 @@ const char* withoutFolder(const char* path) {
     }
     return name;
 }
+
+}  // namespace qormap

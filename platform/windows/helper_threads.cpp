@@ -5,6 +5,8 @@
 
 #include <bit>
 
+namespace qormap {
+
 int32_t usableCpuCount() {
     DWORD_PTR process = 0;
     DWORD_PTR system = 0;
@@ -33,3 +35,5 @@ void keepOffCallersCpu(std::thread& helper) {
 void startWithSignalsHeld(void (*start)(void* context), void* context) {
     start(context);
 }
+
+}  // namespace qormap

@@ -9,6 +9,8 @@
 #include "platform/replaced_file_system.h"
 #include "platform/windows/win32.h"
 
+namespace qormap {
+
 namespace {
 
 // The temporary file the console's handler must remove. The handler runs on
@@ -210,3 +212,5 @@ bool isPending() {
 void removeTemporaryFilesOnInterrupt() {
     SetConsoleCtrlHandler(removePendingTemporary, TRUE);
 }
+
+}  // namespace qormap

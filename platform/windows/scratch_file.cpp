@@ -7,6 +7,8 @@
 
 #include "platform/windows/win32.h"
 
+namespace qormap {
+
 // The C runtime's tmpfile makes its file in the drive's root folder, where a
 // user may not write; this one lives in the user's temporary folder and the
 // system deletes it once the last handle closes, even when the process is
@@ -38,3 +40,5 @@ std::FILE* openScratchFile() {
     }
     return file;
 }
+
+}  // namespace qormap

@@ -3,6 +3,8 @@
 #include "platform/whole_file_system.h"
 #include "platform/windows/win32.h"
 
+namespace qormap {
+
 namespace {
 
 HANDLE asHandle(intptr_t handle) {
@@ -76,3 +78,5 @@ void* takePages(size_t size, int& error) {
 void givePagesBack(void* start, size_t) {
     VirtualFree(start, 0, MEM_RELEASE);
 }
+
+}  // namespace qormap

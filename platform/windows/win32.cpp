@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+namespace qormap {
+
 namespace {
 
 // Longer paths (the terminating null included) need the "\\?\" form.
@@ -95,3 +97,5 @@ int errnoFromWin32(DWORD code) {
         return EIO;
     }
 }
+
+}  // namespace qormap

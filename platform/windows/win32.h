@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace qormap {
+
 // `path` (UTF-8) as a wide-character path. One that would reach the system's
 // 260-character limit is made absolute and given the "\\?\" prefix that lifts
 // it. False with `error` set (EILSEQ, ENOMEM) when it cannot be converted.
@@ -14,3 +16,5 @@ bool widePath(const std::string& path, std::wstring& wide, int& error);
 
 // The errno value closest to a system error code; EIO where none is close.
 int errnoFromWin32(DWORD code);
+
+}  // namespace qormap

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+namespace qormap {
+
 // Windows gives large pages only to a process holding the lock-memory
 // privilege, and only to memory allocated for them: a static block stays on
 // 4 KiB pages.
@@ -16,3 +18,5 @@ void releasePages(void* start, size_t size) {
         VirtualUnlock(start, size);
     }
 }
+
+}  // namespace qormap

@@ -17,6 +17,8 @@
 #include "world/terrain.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 struct Given {

@@ -22,6 +22,8 @@
 #include "tests/support/sha256_hex.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 // From the golden table: the default map of seed 1 and of seed 2.

@@ -8,6 +8,8 @@
 #include "app/driver.h"
 #include "support/growable_array.h"
 
+using namespace qormap;
+
 namespace {
 
 struct Scan {

@@ -13,6 +13,8 @@
 #include "app/options.h"
 #include "support/growable_array.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr char invocation[] = "qormap";

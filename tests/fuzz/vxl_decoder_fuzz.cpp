@@ -7,6 +7,8 @@
 #include "vxl/decoder.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 void require(bool condition) {

@@ -61,12 +61,12 @@ TYPED_TEST_P(ReplacedFileContract, ReplacesOnlyWhenComplete) {
         if (c.earlier) {
             this->writeFile(target, *c.earlier);
         }
-        ReplacedFile output;
+        qormap::ReplacedFile output;
         int error = 0;
-        ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
+        ASSERT_TRUE(qormap::openReplacement(target, output, error)) << std::strerror(error);
         std::fwrite(bytes.data(), 1, bytes.size(), output.file);
         EXPECT_EQ(readAll(target), c.earlier.value_or(""));
-        ASSERT_TRUE(commitReplacement(output, error)) << std::strerror(error);
+        ASSERT_TRUE(qormap::commitReplacement(output, error)) << std::strerror(error);
         EXPECT_EQ(readAll(target), bytes);
         EXPECT_EQ(this->entries(), std::vector<std::string>{c.name});
         std::filesystem::remove(std::filesystem::u8path(target));
@@ -76,11 +76,11 @@ TYPED_TEST_P(ReplacedFileContract, ReplacesOnlyWhenComplete) {
 TYPED_TEST_P(ReplacedFileContract, AbandonedOutputLeavesTheTargetAlone) {
     const std::string target = this->folder + "/kept.png";
     this->writeFile(target, "kept");
-    ReplacedFile output;
+    qormap::ReplacedFile output;
     int error = 0;
-    ASSERT_TRUE(openReplacement(target, output, error)) << std::strerror(error);
+    ASSERT_TRUE(qormap::openReplacement(target, output, error)) << std::strerror(error);
     std::fputs("half a pict", output.file);
-    abandonReplacement(output);
+    qormap::abandonReplacement(output);
     EXPECT_EQ(readAll(target), "kept");
     EXPECT_EQ(this->entries(), std::vector<std::string>{"kept.png"});
 }
@@ -91,9 +91,9 @@ TYPED_TEST_P(ReplacedFileContract, ReadOnlyTargetIsRefused) {
     if (!TypeParam::makeReadOnly(target)) {
         GTEST_SKIP() << "permissions do not bind this process";
     }
-    ReplacedFile output;
+    qormap::ReplacedFile output;
     int error = 0;
-    EXPECT_FALSE(openReplacement(target, output, error));
+    EXPECT_FALSE(qormap::openReplacement(target, output, error));
     EXPECT_EQ(error, EACCES);
     EXPECT_EQ(readAll(target), "kept");
     EXPECT_EQ(this->entries(), std::vector<std::string>{"read-only.vxl"});
@@ -113,9 +113,9 @@ TYPED_TEST_P(ReplacedFileContract, TargetsThatCannotBeOpened) {
     const std::vector<std::string> before = this->entries();
     for (const RefusedTarget& c : cases) {
         SCOPED_TRACE(c.path);
-        ReplacedFile output;
+        qormap::ReplacedFile output;
         int error = 0;
-        EXPECT_FALSE(openReplacement(c.path, output, error));
+        EXPECT_FALSE(qormap::openReplacement(c.path, output, error));
         EXPECT_EQ(error, c.error) << std::strerror(error);
         EXPECT_EQ(this->entries(), before);
     }
@@ -125,28 +125,28 @@ TYPED_TEST_P(ReplacedFileContract, TargetsThatCannotBeOpened) {
 TYPED_TEST_P(ReplacedFileContract, StreamsAreWrittenDirectlyAndNeverRemoved) {
     for (const StreamTarget& c : TypeParam::streamTargets()) {
         SCOPED_TRACE(c.path);
-        EXPECT_TRUE(isStreamPath(c.path));
-        ReplacedFile output;
+        EXPECT_TRUE(qormap::isStreamPath(c.path));
+        qormap::ReplacedFile output;
         int error = 0;
-        ASSERT_TRUE(openReplacement(c.path, output, error)) << std::strerror(error);
+        ASSERT_TRUE(qormap::openReplacement(c.path, output, error)) << std::strerror(error);
         EXPECT_TRUE(output.temporary.empty());
         std::fputs("map", output.file);
-        EXPECT_EQ(commitReplacement(output, error), c.commits);
+        EXPECT_EQ(qormap::commitReplacement(output, error), c.commits);
         EXPECT_EQ(error, c.error);
-        EXPECT_TRUE(isStreamPath(c.path));
+        EXPECT_TRUE(qormap::isStreamPath(c.path));
     }
 }
 
 TYPED_TEST_P(ReplacedFileContract, OneReplacementPendingAtATime) {
-    ReplacedFile first;
-    ReplacedFile second;
+    qormap::ReplacedFile first;
+    qormap::ReplacedFile second;
     int error = 0;
-    ASSERT_TRUE(openReplacement(this->folder + "/a.vxl", first, error));
-    EXPECT_FALSE(openReplacement(this->folder + "/b.vxl", second, error));
+    ASSERT_TRUE(qormap::openReplacement(this->folder + "/a.vxl", first, error));
+    EXPECT_FALSE(qormap::openReplacement(this->folder + "/b.vxl", second, error));
     EXPECT_EQ(error, EBUSY);
-    abandonReplacement(first);
-    ASSERT_TRUE(openReplacement(this->folder + "/b.vxl", second, error));
-    abandonReplacement(second);
+    qormap::abandonReplacement(first);
+    ASSERT_TRUE(qormap::openReplacement(this->folder + "/b.vxl", second, error));
+    qormap::abandonReplacement(second);
     EXPECT_TRUE(this->entries().empty());
 }
 

@@ -11,6 +11,8 @@
 
 #include "tests/support/scratch_folder.h"
 
+using namespace qormap;
+
 namespace {
 
 std::string contents(const WholeFile& file) {

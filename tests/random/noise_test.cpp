@@ -4,6 +4,8 @@
 
 #include "tests/support/float_bits.h"
 
+using namespace qormap;
+
 namespace {
 
 // The element a field holds for noise value n, by the documented remapping.

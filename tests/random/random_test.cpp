@@ -5,6 +5,8 @@
 #include <bit>
 #include <vector>
 
+using namespace qormap;
+
 namespace {
 
 std::vector<uint32_t> words(int count) {

@@ -1,5 +1,7 @@
 #include "tests/support/column_records.h"
 
+using namespace qormap;
+
 namespace {
 
 void appendWord(Bytes& bytes, uint32_t word) {

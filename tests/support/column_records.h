@@ -11,7 +11,7 @@ using Bytes = std::vector<uint8_t>;
 
 // A colour of its own for every z, so that a voxel or a colour one place off
 // shows.
-VoxelColor colorForZ(int32_t z);
+qormap::VoxelColor colorForZ(int32_t z);
 
 // Fills z0..z1 of column (x, y), each voxel coloured colorForZ(z).
 void fillColumnByZ(int32_t x, int32_t y, int32_t z0, int32_t z1);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+using namespace qormap;
+
 namespace {
 
 struct Point {

@@ -5,6 +5,8 @@
 #include "tests/support/scratch_folder.h"
 #include "vxl/writer.h"
 
+using namespace qormap;
+
 std::vector<size_t> recordOffsets(std::span<const uint8_t> file) {
     std::vector<size_t> offsets;
     size_t at = 0;

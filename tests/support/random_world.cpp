@@ -2,6 +2,8 @@
 
 #include "world/world.h"
 
+using namespace qormap;
+
 void fillRandomWorld(uint32_t seed) {
     uint32_t state = seed;
     const auto next = [&state] {

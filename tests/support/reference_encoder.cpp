@@ -4,6 +4,8 @@
 
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 // Header of the last span of a column; every other span stores its size.

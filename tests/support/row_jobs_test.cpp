@@ -8,6 +8,8 @@
 
 #include "tests/support/worker_count.h"
 
+using namespace qormap;
+
 namespace {
 
 TEST(RowJobs, EveryRowRunsExactlyOnceInWholeChunks) {

@@ -6,8 +6,8 @@
 #include "support/row_jobs.h"
 
 struct WorkerCountRestored {
-    WorkerCountRestored() : saved(workerCount()) {}
-    ~WorkerCountRestored() { setWorkerCount(saved); }
+    WorkerCountRestored() : saved(qormap::workerCount()) {}
+    ~WorkerCountRestored() { qormap::setWorkerCount(saved); }
     WorkerCountRestored(const WorkerCountRestored&) = delete;
     WorkerCountRestored& operator=(const WorkerCountRestored&) = delete;
 

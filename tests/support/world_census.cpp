@@ -4,6 +4,8 @@
 
 #include "world/world.h"
 
+using namespace qormap;
+
 int32_t countSolid() {
     return static_cast<int32_t>(std::count(solid, solid + voxelCount, uint8_t{1}));
 }

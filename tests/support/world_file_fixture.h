@@ -8,7 +8,7 @@
 class WorldFileTest : public ScratchFolderTest {
 protected:
     void SetUp() override {
-        clearWorld();
+        qormap::clearWorld();
         ScratchFolderTest::SetUp();
     }
 };

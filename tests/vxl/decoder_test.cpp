@@ -18,6 +18,8 @@
 #include "world/structures.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr size_t smallColumnSize = 8;

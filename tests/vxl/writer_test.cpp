@@ -23,6 +23,8 @@
 #include "tests/support/world_file_fixture.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 Bytes readFile(const std::string& path) {

@@ -7,6 +7,8 @@
 
 #include "qormap/qormap.h"
 
+using namespace qormap;
+
 namespace {
 
 struct FaceCounts {

@@ -4,6 +4,8 @@
 
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr int32_t testLow = 1;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qormap;
+
 namespace {
 
 // Colour of every voxel of the column, or 0 when they differ.

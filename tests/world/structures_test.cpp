@@ -13,6 +13,8 @@
 #include "tests/support/world_census.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 // The words a freshly seeded generator gives, for predicting draws.

@@ -12,6 +12,8 @@
 #include "tests/support/world_census.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 int64_t sumColumnHeights() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qormap;
+
 namespace {
 
 class World : public testing::Test {

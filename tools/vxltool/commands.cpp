@@ -19,6 +19,8 @@
 #include "tools/vxltool/png_file.h"
 #include "tools/vxltool/render.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr char toolName[] = "vxltool";

@@ -25,6 +25,8 @@
 #include "tools/vxltool/progress.h"
 #include "tools/vxltool/render.h"
 
+using namespace qormap;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -8,6 +8,8 @@
 #include "platform/replaced_file.h"
 #include "tools/vxltool/whole_file.h"
 
+using namespace qormap;
+
 namespace fs = std::filesystem;
 
 namespace {

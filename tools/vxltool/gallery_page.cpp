@@ -8,6 +8,8 @@
 #include "tools/vxltool/html.h"
 #include "tools/vxltool/page_files.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr std::string_view cardsMarker = "@CARDS@";

@@ -3,6 +3,8 @@
 #include "platform/console.h"
 #include "platform/whole_file.h"
 
+using namespace qormap;
+
 namespace {
 
 void release(LoadedMap& map) {

@@ -2,6 +2,8 @@
 
 #include <bit>
 
+using namespace qormap;
+
 namespace {
 
 int32_t differingVoxels(const VxlColumn& a, const VxlColumn& b) {

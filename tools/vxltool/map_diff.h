@@ -15,4 +15,4 @@ struct MapDifference {
 // Walks both maps in step. Returns false on an invalid map, with `error` set and
 // `faultyMap` 0 for the first map or 1 for the second.
 bool compareMaps(const uint8_t* dataA, size_t sizeA, const uint8_t* dataB, size_t sizeB,
-                 MapDifference& difference, VxlDecodeError& error, int& faultyMap);
+                 MapDifference& difference, qormap::VxlDecodeError& error, int& faultyMap);

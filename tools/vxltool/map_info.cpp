@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace qormap;
+
 namespace {
 
 constexpr int32_t barWidth = 40;

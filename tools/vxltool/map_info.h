@@ -15,16 +15,16 @@ struct MapInfo {
     int64_t emptyColumns;   // columns without a solid voxel
     // Columns by the height of their topmost solid voxel above the bottom
     // layer (63 minus its file z); empty columns are not counted.
-    int64_t surfaceHeights[worldSizeZ];
+    int64_t surfaceHeights[qormap::worldSizeZ];
     int64_t distinctColors;
 };
 
 // Adds one column's spans, voxels and surface height to `info`; the distinct
 // colours need the whole map.
-void countColumn(MapInfo& info, const VxlColumn& column);
+void countColumn(MapInfo& info, const qormap::VxlColumn& column);
 
 // Decodes the map and fills `info`; false with `error` set on an invalid map.
-bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, VxlDecodeError& error);
+bool summarizeMap(const uint8_t* data, size_t size, MapInfo& info, qormap::VxlDecodeError& error);
 
 // The summary for people: one fact per line and a bar chart of the heights.
 std::string formatMapInfo(const std::string& path, const MapInfo& info);

@@ -4,6 +4,8 @@
 
 #include <limits>
 
+using namespace qormap;
+
 namespace {
 
 constexpr int32_t channels = 4;

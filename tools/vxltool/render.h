@@ -14,7 +14,7 @@ struct Image {
 
 // Colour shown for solid voxels that store no colour but face the viewer: the
 // cut faces at the map's edges and a hidden top layer.
-constexpr VoxelColor cutColor = 0x806B5B4Bu;
+constexpr qormap::VoxelColor cutColor = 0x806B5B4Bu;
 
 // Pictures are painted one decoded column at a time, so that one walk through a
 // map can feed several of them.
@@ -23,7 +23,7 @@ constexpr VoxelColor cutColor = 0x806B5B4Bu;
 // column's topmost solid voxel (cutColor when it stores none), darker the
 // lower it lies; empty columns stay transparent.
 Image blankTopDown();
-void paintTopDown(Image& image, int32_t x, int32_t y, const VxlColumn& column);
+void paintTopDown(Image& image, int32_t x, int32_t y, const qormap::VxlColumn& column);
 
 // An isometric view seen from above the corner x = y = 511: each voxel is
 // 2 x 2 pixels, top face lit, the +y face to the left and the +x face to the
@@ -33,11 +33,11 @@ struct IsometricCanvas {
     std::vector<uint16_t> ranks;  // per pixel: the rank of the voxel shown, 0 for none
 };
 IsometricCanvas blankIsometric();
-void paintIsometric(IsometricCanvas& canvas, int32_t x, int32_t y, const VxlColumn& column);
+void paintIsometric(IsometricCanvas& canvas, int32_t x, int32_t y, const qormap::VxlColumn& column);
 
 // Each picture of a whole map; false with `error` set on an invalid map.
-bool renderTopDown(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error);
-bool renderIsometric(const uint8_t* data, size_t size, Image& image, VxlDecodeError& error);
+bool renderTopDown(const uint8_t* data, size_t size, Image& image, qormap::VxlDecodeError& error);
+bool renderIsometric(const uint8_t* data, size_t size, Image& image, qormap::VxlDecodeError& error);
 
 // `image` made `factor` times smaller each way, each pixel the mean of a
 // factor x factor block: colours over the block's opaque part, alpha over all

@@ -7,6 +7,8 @@
 
 #include "platform/replaced_file.h"
 
+using namespace qormap;
+
 namespace {
 
 // The interrupt handler knows one pending temporary file at a time.

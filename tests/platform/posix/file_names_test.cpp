@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qormap;
+
 // A backslash is an ordinary character in POSIX names.
 TEST(PosixFileNames, FolderEndsAtASlash) {
     const struct {

@@ -11,6 +11,8 @@
 #include "support/row_jobs.h"
 #include "tests/support/worker_count.h"
 
+using namespace qormap;
+
 namespace {
 
 // A signal sent to the process while the main thread briefly blocks it (as

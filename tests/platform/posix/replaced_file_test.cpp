@@ -18,6 +18,8 @@
 #include "tests/platform/replaced_file_contract.h"
 #include "tests/support/scratch_folder.h"
 
+using namespace qormap;
+
 namespace fs = std::filesystem;
 
 // Named outside any anonymous namespace, as the contract's test names show it.

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+using namespace qormap;
+
 // A stream says nothing of its length: what it holds arrives whole however
 // long it is, up to the limit.
 TEST(PosixWholeFile, StreamsOfAnyLength) {

@@ -13,6 +13,8 @@
 #include "platform/file_names.h"
 #include "tests/support/scratch_folder.h"
 
+using namespace qormap;
+
 TEST(WindowsConsole, StandardOutputFileIsRecognised) {
     const std::string folder = makeScratchFolder();
     const std::string captured = folder + "/out.txt";

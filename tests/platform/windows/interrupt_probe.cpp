@@ -7,6 +7,8 @@
 
 #include "platform/replaced_file.h"
 
+using namespace qormap;
+
 int main(int argc, char** argv) {
     constexpr DWORD patience = 60'000;  // milliseconds
     if (argc != 2) {

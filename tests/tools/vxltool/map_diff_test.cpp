@@ -12,6 +12,8 @@
 #include "vxl/writer.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr VoxelColor groundColor = 0x80336633u;

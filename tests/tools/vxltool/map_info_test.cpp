@@ -11,6 +11,8 @@
 #include "tests/support/world_file_fixture.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 constexpr VoxelColor boxColor = 0x80112233u;

@@ -14,6 +14,8 @@
 #include "vxl/decoder.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 struct Rgba {

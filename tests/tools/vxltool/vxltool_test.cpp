@@ -21,6 +21,8 @@
 #include "tests/support/run_process.h"
 #include "world/world.h"
 
+using namespace qormap;
+
 namespace {
 
 const std::string generator = generatorProgram();
