@@ -1,6 +1,7 @@
 #include "tools/vxltool/commands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -491,9 +492,7 @@ constexpr Command commands[] = {
     {"gallery", galleryUsage, parseGallery, runGalleryCommand},
 };
 
-}  // namespace
-
-int runVxltool(int argumentCount, char** arguments) {
+int runCommandLine(int argumentCount, char** arguments) {
     if (argumentCount < 2) {
         std::fputs(toolUsage, stderr);
         return toolUsageError;
@@ -531,4 +530,21 @@ int runVxltool(int argumentCount, char** arguments) {
         return toolSuccess;
     }
     return command->run(parsed);
+}
+
+}  // namespace
+
+// What a command printed counts only once it has left the process: a full
+// disk or a closed descriptor turns its success into a failed write.
+int runVxltool(int argumentCount, char** arguments) {
+    const int status = runCommandLine(argumentCount, arguments);
+    errno = 0;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return status;
+    }
+    // A write that failed earlier may have left no reason behind.
+    const int error = errno;
+    std::fprintf(stderr, "%s: cannot write the result to standard output%s%s\n", toolName,
+                 error != 0 ? ": " : "", error != 0 ? std::strerror(error) : "");
+    return toolInvalidMap;
 }

@@ -316,6 +316,28 @@ TEST_F(Vxltool, FailuresSayWhatAndWhy) {
     EXPECT_EQ(readAll(path("one.vxl")).size(), goldenMap({"-s", "1"}).size);
 }
 
+TEST_F(Vxltool, OutputThatCannotBeWrittenIsAFailure) {
+    const std::vector<std::string> commands[] = {
+        {"check", path("one.vxl")},
+        {"info", path("one.vxl")},
+        {"info", "--json", path("one.vxl")},
+        {"diff", path("one.vxl"), path("outlined.vxl")},
+        {"render", path("one.vxl"), "-o", path("full.png")},
+        {"info", "--help"},
+        {"--version"},
+    };
+    ProcessLimits full;
+    full.standardOutput = "/dev/full";
+    for (std::vector<std::string> words : commands) {
+        SCOPED_TRACE(words[0] + " " + words[1 % words.size()]);
+        words.insert(words.begin(), "vxltool");
+        const ProcessResult result = runProcess(tool, words, full);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err,
+                  "vxltool: cannot write the result to standard output: No space left on device\n");
+    }
+}
+
 TEST_F(Vxltool, EveryCommandHasHelp) {
     const ProcessResult overview = run({"--help"});
     for (const char* command : {"check", "info", "diff", "render", "gallery"}) {
