@@ -420,13 +420,17 @@ int runRender(const Arguments& arguments) {
     return toolSuccess;
 }
 
-// A decimal number from 0 to `most`, digits only; false otherwise.
+// A decimal number from 0 to `most`, digits only; false otherwise. Leading
+// zeros add no value, so only the digits after them are counted.
 bool parseBounded(const std::string& text, int64_t most, int64_t& value) {
-    if (text.empty() || text.size() > 10 ||
-        text.find_first_not_of("0123456789") != std::string::npos) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
-    value = std::stoll(text);
+    const std::string digits = text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
+    if (digits.size() > 10) {
+        return false;
+    }
+    value = std::stoll(digits);
     return value <= most;
 }
 

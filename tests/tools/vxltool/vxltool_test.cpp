@@ -462,6 +462,17 @@ TEST_F(Vxltool, GalleryRefusesBadInputAndWritesNothing) {
          {"gallery", "--seeds", "1-2147483648", "-o", out},
          2,
          "vxltool gallery: seed 2147483648 is out of range (0 to 2147483647)" + usage},
+        // leading zeros count for nothing: their seeds are read, then compared
+        {"reversed range with leading zeros",
+         {"gallery", "--seeds", "00000000000000000000009-3", "-o", out},
+         2,
+         "vxltool gallery: seed range '00000000000000000000009-3' is reversed: "
+         "00000000000000000000009 comes after 3" +
+             usage},
+        {"seed out of range after leading zeros",
+         {"gallery", "--seeds", "0-00000000002147483648", "-o", out},
+         2,
+         "vxltool gallery: seed 00000000002147483648 is out of range (0 to 2147483647)" + usage},
         {"an option given twice",
          {"gallery", "--seeds", "1", "-b", "30", "-b", "40", "-o", out},
          2,
