@@ -567,6 +567,47 @@ TEST_F(Vxltool, GalleryNeverWritesThroughLinksInItsFolder) {
     }
 }
 
+TEST_F(Vxltool, GalleryNeverWritesOverAMapItReads) {
+    namespace fs = std::filesystem;
+    const std::string out = path("colliding");
+    const std::string page = out + "/index.html";
+    const std::string otherName = path("other-name.vxl");
+    enum Given { asItself, byHardLink, bySymlink };
+    // A copy of seed 1's map lies at `output`; a picture's name follows one.vxl's.
+    const std::pair<std::string, Given> cases[] = {
+        {page, asItself},
+        {page, byHardLink},
+        {page, bySymlink},
+        {out + "/pictures/0001-one-top.png", asItself},
+        {out + "/pictures/0001-one-iso-small.png", byHardLink},
+    };
+    for (const auto& [output, given] : cases) {
+        SCOPED_TRACE(output + " given " + std::to_string(given));
+        fs::remove_all(out);
+        fs::remove(otherName);
+        fs::create_directories(out + "/pictures");
+        fs::copy_file(path("one.vxl"), output);
+        if (given == byHardLink) {
+            fs::create_hard_link(output, otherName);
+        } else if (given == bySymlink) {
+            fs::create_symlink(output, otherName);
+        }
+        const std::string map = given == asItself ? output : otherName;
+        std::vector<std::string> words = {"gallery", map, "-o", out};
+        if (output != page) {
+            words.insert(words.begin() + 1, path("one.vxl"));
+        }
+        const size_t pictures = folderEntries(out + "/pictures").size();
+        const ProcessResult result = run(words);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err, "vxltool gallery: the " +
+                                  std::string(output == page ? "page" : "picture") + " '" + output +
+                                  "' would replace the map '" + map + "'\n");
+        EXPECT_EQ(readAll(output), readAll(path("one.vxl")));
+        EXPECT_EQ(folderEntries(out + "/pictures").size(), pictures);
+    }
+}
+
 TEST_F(Vxltool, GalleryTakesMapsWithTheLongestNames) {
     // A name the system takes (250 bytes), which the pictures' names lengthen.
     const std::string named = path(std::string(246, 'n') + ".vxl");
