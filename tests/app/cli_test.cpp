@@ -275,7 +275,7 @@ TEST_F(Cli, FailedWriteLeavesTheEarlierMap) {
         SCOPED_TRACE(c.name);
         writeEarlierMap(path);
         const ProcessResult result =
-            run({"-s", "1", "-o", path}, "qormap", ProcessLimits{c.fileSizeLimit});
+            run({"-s", "1", "-o", path}, "qormap", ProcessLimits{c.fileSizeLimit, {}});
         EXPECT_EQ(result.exitStatus, 1);
         EXPECT_EQ(result.out, "Generating to '" + path + "' using seed '1'\n");
         EXPECT_EQ(result.err, "qormap: cannot write map file '" + path + "': File too large\n");

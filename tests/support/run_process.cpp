@@ -29,7 +29,8 @@ struct ArgumentVector {
 [[noreturn]] void execInChild(const std::string& program, ArgumentVector& argv,
                               const std::string& outPath, const std::string& errPath,
                               const ProcessLimits& limits) {
-    const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const std::string& outTarget = limits.standardOutput.empty() ? outPath : limits.standardOutput;
+    const int out = open(outTarget.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (out < 0 || err < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0) {
         _exit(127);

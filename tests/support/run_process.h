@@ -18,6 +18,8 @@ struct ProcessLimits {
     // Bytes a written file may reach; -1 for none. Past it a write fails as on
     // a full disk, or SIGXFSZ ends a child that does not ignore it.
     long long fileSizeLimit = -1;
+    // Where standard output goes instead of being kept (/dev/full: every write fails).
+    std::string standardOutput;
 };
 
 // Runs `program` with the argument vector `arguments` (argument 0 included,

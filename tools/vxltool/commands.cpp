@@ -1,6 +1,7 @@
 #include "tools/vxltool/commands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -421,13 +422,17 @@ int runRender(const Arguments& arguments) {
     return toolSuccess;
 }
 
-// A decimal number from 0 to `most`, digits only; false otherwise.
+// A decimal number from 0 to `most`, digits only; false otherwise. Leading
+// zeros add no value, so only the digits after them are counted.
 bool parseBounded(const std::string& text, int64_t most, int64_t& value) {
-    if (text.empty() || text.size() > 10 ||
-        text.find_first_not_of("0123456789") != std::string::npos) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
-    value = std::stoll(text);
+    const std::string digits = text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
+    if (digits.size() > 10) {
+        return false;
+    }
+    value = std::stoll(digits);
     return value <= most;
 }
 
@@ -493,9 +498,7 @@ constexpr Command commands[] = {
     {"gallery", galleryUsage, parseGallery, runGalleryCommand},
 };
 
-}  // namespace
-
-int runVxltool(int argumentCount, char** arguments) {
+int runCommandLine(int argumentCount, char** arguments) {
     if (argumentCount < 2) {
         std::fputs(toolUsage, stderr);
         return toolUsageError;
@@ -533,4 +536,21 @@ int runVxltool(int argumentCount, char** arguments) {
         return toolSuccess;
     }
     return command->run(parsed);
+}
+
+}  // namespace
+
+// What a command printed counts only once it has left the process: a full
+// disk or a closed descriptor turns its success into a failed write.
+int runVxltool(int argumentCount, char** arguments) {
+    const int status = runCommandLine(argumentCount, arguments);
+    errno = 0;
+    if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) {
+        return status;
+    }
+    // A write that failed earlier may have left no reason behind.
+    const int error = errno;
+    std::fprintf(stderr, "%s: cannot write the result to standard output%s%s\n", toolName,
+                 error != 0 ? ": " : "", error != 0 ? std::strerror(error) : "");
+    return toolInvalidMap;
 }

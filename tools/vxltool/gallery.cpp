@@ -36,6 +36,8 @@ constexpr char pageName[] = "index.html";
 constexpr char mapPageName[] = "qormap.html";
 constexpr char picturesFolder[] = "pictures";
 constexpr char mapsFolder[] = "maps";
+constexpr char topDownView[] = "-top";
+constexpr char isometricView[] = "-iso";
 constexpr int32_t thumbnailFactor = 2;
 constexpr unsigned mostWorkers = 16;
 // Finished cards may wait this many per helper for their turn on the page;
@@ -113,12 +115,16 @@ std::string stemOf(const GalleryRequest& request, size_t index) {
     return number + safeStem(request.files[index]);
 }
 
+// Where a picture named after `stem` goes, inside the gallery's folder.
+std::string picturePath(const std::string& stem, bool thumbnail) {
+    return std::string(picturesFolder) + "/" + stem + (thumbnail ? "-small.png" : ".png");
+}
+
 // The full picture and its thumbnail, named after the stem.
 void addPictures(MadeCard& made, const Image& image, const std::string& stem,
                  GalleryPicture& picture) {
     const Image thumbnail = shrinkImage(image, thumbnailFactor);
-    picture = {std::string(picturesFolder) + "/" + stem + ".png",
-               std::string(picturesFolder) + "/" + stem + "-small.png", thumbnail.width,
+    picture = {picturePath(stem, false), picturePath(stem, true), thumbnail.width,
                thumbnail.height};
     for (const auto& [relative, source] :
          {std::pair{picture.full, &image}, std::pair{picture.thumbnail, &thumbnail}}) {
@@ -149,8 +155,8 @@ void describeMap(const uint8_t* data, size_t size, const std::string& stem, Made
         card.fault = describeVxlError(error);
         return;
     }
-    addPictures(made, topDown, stem + "-top", card.topDown);
-    addPictures(made, isometric.image, stem + "-iso", card.isometric);
+    addPictures(made, topDown, stem + topDownView, card.topDown);
+    addPictures(made, isometric.image, stem + isometricView, card.isometric);
 }
 
 // The map page's address for the map, every option spelled out.
@@ -341,6 +347,47 @@ int64_t makeCards(Run& run, unsigned workers, std::FILE* cards) {
     return placeCards(run, cards);
 }
 
+// True when no file the run may write (the page, a picture) is one of the
+// maps it reads, under any name: a picture may be named like a later map, and
+// a link or a second name may lead to one. Maps made from seeds have no file to
+// lose. False after saying why.
+bool writesOverNoMap(const GalleryRequest& request) {
+    // One file has one size: sizes leave few pairs to compare.
+    std::multimap<uintmax_t, const std::string*> mapsBySize;
+    for (const std::string& file : request.files) {
+        std::error_code error;
+        const uintmax_t size = fs::file_size(file, error);
+        if (!error) {
+            mapsBySize.emplace(size, &file);
+        }
+    }
+    const fs::path folder(request.folder);
+    std::vector<std::pair<fs::path, const char*>> outputs;
+    if (!mapsBySize.empty()) {
+        outputs.emplace_back(folder / pageName, "page");
+        for (size_t i = 0; i < request.files.size(); ++i) {
+            const std::string stem = stemOf(request, i);
+            for (const char* view : {topDownView, isometricView}) {
+                for (const bool thumbnail : {false, true}) {
+                    outputs.emplace_back(folder / picturePath(stem + view, thumbnail), "picture");
+                }
+            }
+        }
+    }
+    for (const auto& [output, what] : outputs) {
+        std::error_code error;
+        const auto [first, last] = mapsBySize.equal_range(fs::file_size(output, error));
+        for (auto map = first; !error && map != last; ++map) {
+            if (fs::equivalent(output, *map->second, error)) {
+                std::fprintf(stderr, "%s: the %s '%s' would replace the map '%s'\n", commandName,
+                             what, output.string().c_str(), map->second->c_str());
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 std::string subtitleOf(const GalleryRequest& request, size_t count, int64_t faulty) {
     std::string subtitle = std::to_string(count) + (count == 1 ? " map" : " maps");
     if (request.fromSeeds) {
@@ -369,6 +416,9 @@ int runGallery(const GalleryRequest& request) {
                          file.c_str());
             return toolInvalidMap;
         }
+    }
+    if (!writesOverNoMap(request)) {
+        return toolInvalidMap;
     }
     const fs::path folder(request.folder);
     if (!prepareFolder(folder, false) || !prepareFolder(folder / picturesFolder, true) ||

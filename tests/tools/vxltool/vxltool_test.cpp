@@ -318,6 +318,28 @@ TEST_F(Vxltool, FailuresSayWhatAndWhy) {
     EXPECT_EQ(readAll(path("one.vxl")).size(), goldenMap({"-s", "1"}).size);
 }
 
+TEST_F(Vxltool, OutputThatCannotBeWrittenIsAFailure) {
+    const std::vector<std::string> commands[] = {
+        {"check", path("one.vxl")},
+        {"info", path("one.vxl")},
+        {"info", "--json", path("one.vxl")},
+        {"diff", path("one.vxl"), path("outlined.vxl")},
+        {"render", path("one.vxl"), "-o", path("full.png")},
+        {"info", "--help"},
+        {"--version"},
+    };
+    ProcessLimits full;
+    full.standardOutput = "/dev/full";
+    for (std::vector<std::string> words : commands) {
+        SCOPED_TRACE(words[0] + " " + words[1 % words.size()]);
+        words.insert(words.begin(), "vxltool");
+        const ProcessResult result = runProcess(tool, words, full);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err,
+                  "vxltool: cannot write the result to standard output: No space left on device\n");
+    }
+}
+
 TEST_F(Vxltool, EveryCommandHasHelp) {
     const ProcessResult overview = run({"--help"});
     for (const char* command : {"check", "info", "diff", "render", "gallery"}) {
@@ -442,6 +464,17 @@ TEST_F(Vxltool, GalleryRefusesBadInputAndWritesNothing) {
          {"gallery", "--seeds", "1-2147483648", "-o", out},
          2,
          "vxltool gallery: seed 2147483648 is out of range (0 to 2147483647)" + usage},
+        // leading zeros count for nothing: their seeds are read, then compared
+        {"reversed range with leading zeros",
+         {"gallery", "--seeds", "00000000000000000000009-3", "-o", out},
+         2,
+         "vxltool gallery: seed range '00000000000000000000009-3' is reversed: "
+         "00000000000000000000009 comes after 3" +
+             usage},
+        {"seed out of range after leading zeros",
+         {"gallery", "--seeds", "0-00000000002147483648", "-o", out},
+         2,
+         "vxltool gallery: seed 00000000002147483648 is out of range (0 to 2147483647)" + usage},
         {"an option given twice",
          {"gallery", "--seeds", "1", "-b", "30", "-b", "40", "-o", out},
          2,
@@ -533,6 +566,47 @@ TEST_F(Vxltool, GalleryNeverWritesThroughLinksInItsFolder) {
                                   "' is a symbolic link; not writing through it\n");
         EXPECT_EQ(readAll(path("victim")), "secret");
         EXPECT_TRUE(folderEntries(path("victim-folder")).empty());
+    }
+}
+
+TEST_F(Vxltool, GalleryNeverWritesOverAMapItReads) {
+    namespace fs = std::filesystem;
+    const std::string out = path("colliding");
+    const std::string page = out + "/index.html";
+    const std::string otherName = path("other-name.vxl");
+    enum Given { asItself, byHardLink, bySymlink };
+    // A copy of seed 1's map lies at `output`; a picture's name follows one.vxl's.
+    const std::pair<std::string, Given> cases[] = {
+        {page, asItself},
+        {page, byHardLink},
+        {page, bySymlink},
+        {out + "/pictures/0001-one-top.png", asItself},
+        {out + "/pictures/0001-one-iso-small.png", byHardLink},
+    };
+    for (const auto& [output, given] : cases) {
+        SCOPED_TRACE(output + " given " + std::to_string(given));
+        fs::remove_all(out);
+        fs::remove(otherName);
+        fs::create_directories(out + "/pictures");
+        fs::copy_file(path("one.vxl"), output);
+        if (given == byHardLink) {
+            fs::create_hard_link(output, otherName);
+        } else if (given == bySymlink) {
+            fs::create_symlink(output, otherName);
+        }
+        const std::string map = given == asItself ? output : otherName;
+        std::vector<std::string> words = {"gallery", map, "-o", out};
+        if (output != page) {
+            words.insert(words.begin() + 1, path("one.vxl"));
+        }
+        const size_t pictures = folderEntries(out + "/pictures").size();
+        const ProcessResult result = run(words);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err, "vxltool gallery: the " +
+                                  std::string(output == page ? "page" : "picture") + " '" + output +
+                                  "' would replace the map '" + map + "'\n");
+        EXPECT_EQ(readAll(output), readAll(path("one.vxl")));
+        EXPECT_EQ(folderEntries(out + "/pictures").size(), pictures);
     }
 }
 
