@@ -3,7 +3,9 @@
 #include "qormap/qormap.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <new>
 #include <system_error>
@@ -37,15 +39,26 @@ struct WorldLease {
     WorldLease& operator=(const WorldLease&) = delete;
 };
 
-// The options the caller's struct gives, by its size: a version that adds
-// fields will read this size with the new ones at their defaults. A size this
-// library does not know (a newer header's, or options not set up by
-// qormap_default_options) is refused without reading past this struct.
+// The sizes of struct this library reads: every field up to `seed` at least,
+// whole fields only, and none past its own struct. A shorter struct is an
+// older header's; its missing fields take their defaults.
+constexpr size_t shortestOptions = offsetof(qormap_options, seed) + sizeof(int32_t);
+bool readableSize(size_t size) {
+    return size >= shortestOptions && size <= sizeof(qormap_options) && size % sizeof(int32_t) == 0;
+}
+
+qormap_options defaultOptions(int32_t seed) {
+    return {sizeof(qormap_options), seed, defaultBumpinessPercent, defaultPillarCount,
+            defaultConnectorCount,  0};
+}
+
+// The options the caller's struct gives, by its size, never reading past it.
 bool readOptions(const qormap_options* given, qormap_options& options) {
-    if (given == nullptr || given->size != sizeof(qormap_options)) {
+    if (given == nullptr || !readableSize(given->size)) {
         return false;
     }
-    options = *given;
+    options = defaultOptions(given->seed);
+    std::memcpy(&options, given, given->size);
     return true;
 }
 
@@ -93,9 +106,20 @@ int writeTo(const qormap_options& options, const char* path) {
 
 extern "C" {
 
-qormap_options qormap_default_options(int32_t seed) {
-    return {sizeof(qormap_options), seed, defaultBumpinessPercent, defaultPillarCount,
-            defaultConnectorCount,  0};
+int qormap_init_options(qormap_options* options, size_t size, int32_t seed) {
+    if (options == nullptr) {
+        return QORMAP_ERROR_ARGUMENT;
+    }
+    if (!readableSize(size)) {
+        if (size >= sizeof(options->size)) {
+            options->size = 0;
+        }
+        return QORMAP_ERROR_ARGUMENT;
+    }
+    qormap_options defaults = defaultOptions(seed);
+    defaults.size = static_cast<uint32_t>(size);
+    std::memcpy(options, &defaults, size);
+    return QORMAP_OK;
 }
 
 int qormap_generate(const qormap_options* options, unsigned char** data, size_t* size) {

@@ -10,10 +10,15 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: %s SEED FILE\n", argv[0]);
         return 2;
     }
-    const qormap_options options = qormap_default_options((int32_t)strtol(argv[1], NULL, 10));
+    /* The struct's size in this program's build tells the library which
+     * fields it has; qormap_default_options(seed) does the same. */
+    qormap_options options;
+    int status = qormap_init_options(&options, sizeof options, (int32_t)strtol(argv[1], NULL, 10));
     unsigned char* map = NULL;
     size_t size = 0;
-    const int status = qormap_generate(&options, &map, &size);
+    if (status == QORMAP_OK) {
+        status = qormap_generate(&options, &map, &size);
+    }
     if (status != QORMAP_OK) {
         fprintf(stderr, "qormap: %s\n", qormap_strerror(status));
         return 1;

@@ -40,8 +40,8 @@ extern "C" {
 
 /* Status codes: 0 is success, every failure is negative. */
 #define QORMAP_OK 0
-/* A null pointer, an empty path, or options not set up by
- * qormap_default_options. */
+/* A null pointer, an empty path, or options whose size this library does not
+ * read (not set up by qormap_init_options, or a newer header's). */
 #define QORMAP_ERROR_ARGUMENT (-1)
 /* Memory ran out; nothing was returned or written. */
 #define QORMAP_ERROR_MEMORY (-2)
@@ -54,12 +54,12 @@ extern "C" {
  * returned or written. qormap_write leaves the system's reason in errno. */
 #define QORMAP_ERROR_THREAD (-5)
 
-/* Always start from qormap_default_options and then change fields: it sets
- * `size`, by which the library knows which fields the caller was built with.
- * Later versions add fields only at the end and read an older, shorter struct
- * with those fields at their defaults, so programs built against this header
- * keep working. A size the library does not know (options filled in by hand
- * or zeroed, or a newer header than the library) is QORMAP_ERROR_ARGUMENT. */
+/* Always start from qormap_default_options (or qormap_init_options) and then
+ * change fields: `size`, the struct's size in the caller's build, tells the
+ * library which fields the caller has. Later versions add fields only at the
+ * end and read an older program's shorter struct with the fields it lacks at
+ * their defaults; the library never reads or writes past `size`. The struct
+ * is never passed by value, so its size may grow without breaking programs. */
 typedef struct qormap_options {
     uint32_t size;      /* sizeof(qormap_options) as the caller was built */
     int32_t seed;       /* any value; the map for -s SEED */
@@ -69,9 +69,27 @@ typedef struct qormap_options {
     int32_t debug;      /* non-zero: outline the start regions, like -d */
 } qormap_options;
 
-/* The options of a run with only -s SEED: bumpiness 50, 400 pillars,
- * 300 connectors, no debug outlines; `size` set for this header. */
-QORMAP_API qormap_options qormap_default_options(int32_t seed);
+/* Fills the `size` bytes at `options` with the options of a run with only
+ * -s SEED (bumpiness 50, 400 pillars, 300 connectors, no debug outlines) and
+ * sets options->size to `size`. A size this library cannot read (larger than
+ * its own struct, e.g. a newer header's, or too short to hold `seed`) is
+ * QORMAP_ERROR_ARGUMENT: then only `size` is written, as 0 when it fits, so
+ * that every call refuses these options too. */
+QORMAP_API int qormap_init_options(qormap_options* options, size_t size, int32_t seed);
+
+#if defined(__cplusplus) || (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 199901L)
+#define QORMAP_INLINE static inline
+#else
+#define QORMAP_INLINE static __inline
+#endif
+
+/* qormap_init_options for this header's struct, compiled into the caller so
+ * that the caller's sizeof reaches the library. */
+QORMAP_INLINE qormap_options qormap_default_options(int32_t seed) {
+    qormap_options options;
+    qormap_init_options(&options, sizeof options, seed);
+    return options;
+}
 
 /* Generates the map into a new buffer: on success *data holds *size bytes,
  * which the caller releases with qormap_free. On failure *data is null,

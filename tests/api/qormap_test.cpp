@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/api/other_header_callers.h"
 #include "tests/support/golden_maps.h"
 #include "tests/support/map_file.h"
 #include "tests/support/scratch_folder.h"
@@ -68,30 +70,56 @@ TEST(CInterfaceOptions, DefaultsAreThoseOfAPlainRun) {
     EXPECT_EQ(qormap_default_options(-7).seed, -7);
 }
 
-TEST(CInterfaceOptions, OnlyOptionsOfAKnownSizeAreRead) {
+TEST(CInterfaceOptions, OnlyOptionsOfAReadableSizeAreSetUpAndRead) {
     struct Case {
         const char* name;
-        uint32_t size;
+        size_t size;
         int status;
     };
     const Case cases[] = {
         {"this header's", sizeof(qormap_options), QORMAP_OK},
+        {"an older header's, up to pillars", 4 * sizeof(int32_t), QORMAP_OK},
         {"not set up (zero)", 0, QORMAP_ERROR_ARGUMENT},
-        {"shorter than any header's", sizeof(qormap_options) - 4, QORMAP_ERROR_ARGUMENT},
+        {"shorter than any header's", sizeof(uint32_t), QORMAP_ERROR_ARGUMENT},
+        {"ends inside a field", 4 * sizeof(int32_t) + 2, QORMAP_ERROR_ARGUMENT},
         {"a later header's", sizeof(qormap_options) + 4, QORMAP_ERROR_ARGUMENT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        qormap_options options = qormap_default_options(1);
-        options.size = c.size;
+        // Bytes past the caller's struct must be neither written nor read:
+        // read as connectors and debug they would change the map.
+        alignas(qormap_options) unsigned char room[64];
+        std::memset(room, 0xee, sizeof room);
+        auto* options = reinterpret_cast<qormap_options*>(room);
+        EXPECT_EQ(qormap_init_options(options, c.size, 1), c.status);
+        EXPECT_EQ(static_cast<size_t>(std::count(room + c.size, room + sizeof room, 0xee)),
+                  sizeof room - c.size);
         unsigned char* data = nullptr;
         size_t size = 0;
-        EXPECT_EQ(qormap_generate(&options, &data, &size), c.status);
+        EXPECT_EQ(qormap_generate(options, &data, &size), c.status);
         if (c.status == QORMAP_OK) {
+            EXPECT_EQ(options->size, c.size);
             EXPECT_EQ(sha256Hex(std::string(reinterpret_cast<char*>(data), size)), seedOneSha256);
         }
         qormap_free(data);
     }
+    EXPECT_EQ(qormap_init_options(nullptr, sizeof(qormap_options), 1), QORMAP_ERROR_ARGUMENT);
+}
+
+TEST(CInterfaceOptions, ProgramsBuiltAgainstOtherHeaders) {
+    // The older struct ends at pillars: connectors and debug take their
+    // defaults. The newer one is refused. Under AddressSanitizer any access
+    // past either struct fails the test.
+    unsigned char* data = nullptr;
+    size_t size = 0;
+    int generated = QORMAP_OK;
+    EXPECT_EQ(older_header_caller(1, 0, &data, &size, &generated), QORMAP_OK);
+    EXPECT_EQ(generated, QORMAP_OK);
+    EXPECT_EQ(sha256Hex(std::string(reinterpret_cast<char*>(data), size)),
+              goldenMap({"-s", "1", "-p", "0"}).sha256);
+    qormap_free(data);
+    EXPECT_EQ(newer_header_caller(1, 0, &data, &size, &generated), QORMAP_ERROR_ARGUMENT);
+    EXPECT_EQ(generated, QORMAP_ERROR_ARGUMENT);
 }
 
 TEST(CInterfaceStatus, EveryStatusHasItsOwnText) {
