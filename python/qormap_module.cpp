@@ -11,12 +11,22 @@
 
 namespace {
 
+// Raises TypeError: "NAME must be EXPECTED, not TYPE". The stable ABI has no
+// tp_name, so the type's name is asked for as Python code would.
+void raiseWrongType(const char* name, const char* expected, PyObject* value) {
+    PyObject* typeName =
+        PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(value)), "__name__");
+    if (typeName != nullptr) {
+        PyErr_Format(PyExc_TypeError, "%s must be %s, not %.200U", name, expected, typeName);
+        Py_DECREF(typeName);
+    }
+}
+
 // An int argument as a Python int. bool is an int to Python but is refused,
 // so that generate(True) cannot pass for seed 1.
 PyObject* integerArgument(PyObject* value, const char* name) {
     if (PyBool_Check(value) || !PyIndex_Check(value)) {
-        PyErr_Format(PyExc_TypeError, "%s must be an int, not %.200s", name,
-                     Py_TYPE(value)->tp_name);
+        raiseWrongType(name, "an int", value);
         return nullptr;
     }
     return PyNumber_Index(value);
@@ -69,7 +79,7 @@ bool readDebug(PyObject* value, int32_t& debug) {
         return true;
     }
     if (!PyBool_Check(value)) {
-        PyErr_Format(PyExc_TypeError, "debug must be a bool, not %.200s", Py_TYPE(value)->tp_name);
+        raiseWrongType("debug", "a bool", value);
         return false;
     }
     debug = value == Py_True ? 1 : 0;
@@ -171,7 +181,7 @@ PyObject* writeFile(PyObject*, PyObject* args, PyObject* kwargs) {
         Py_DECREF(encodedPath);
         return nullptr;
     }
-    const char* pathBytes = PyBytes_AS_STRING(encodedPath);
+    const char* pathBytes = PyBytes_AsString(encodedPath);
     int status = QORMAP_ERROR_OPEN;
     int error = ENOENT;  // an empty path names no file, as open("") says
     if (pathBytes[0] != '\0') {
@@ -230,6 +240,12 @@ PyModuleDef moduleDefinition = {
 };
 
 }  // namespace
+
+// Exported whatever the interpreter's headers say: the module is built with
+// hidden symbols, and before 3.9 PyMODINIT_FUNC did not export it.
+#if defined(__GNUC__)
+extern "C" __attribute__((visibility("default"))) PyObject* PyInit_qormap(void);
+#endif
 
 PyMODINIT_FUNC PyInit_qormap(void) {
     return PyModuleDef_Init(&moduleDefinition);
