@@ -7,6 +7,7 @@ module was built for."""
 import concurrent.futures
 import errno
 import hashlib
+import inspect
 import os
 import pathlib
 import subprocess
@@ -88,6 +89,19 @@ class Arguments(unittest.TestCase):
         for path in (None, 3, 1.5):
             with self.subTest(path=path), self.assertRaises(TypeError):
                 qormap.write(path, 1)
+
+
+class Defaults(unittest.TestCase):
+    def test_the_signatures_show_the_librarys_defaults(self):
+        # An option left out takes the library's default; the signatures that
+        # help() shows must give the same values, which must make the same map.
+        shown = [{name: parameter.default
+                  for name, parameter in inspect.signature(function).parameters.items()
+                  if parameter.kind is parameter.KEYWORD_ONLY}
+                 for function in (qormap.generate, qormap.write)]
+        self.assertEqual(shown[0], shown[1])
+        self.assertEqual(sorted(shown[0]), ["bumpiness", "connectors", "debug", "pillars"])
+        self.assertEqual(sha256(qormap.generate(1, **shown[0])), sha256(qormap.generate(1)))
 
 
 class Files(unittest.TestCase):
