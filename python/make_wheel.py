@@ -11,6 +11,7 @@ import argparse
 import base64
 import hashlib
 import pathlib
+import re
 import sys
 import sysconfig
 import zipfile
@@ -28,6 +29,12 @@ def tag():
     return "%s-%s-%s" % (python, python, platform)
 
 
+def requires_python():
+    """pyproject.toml's requires-python, the CPython versions the tests run on."""
+    pyproject = pathlib.Path(__file__).resolve().parent.parent / "pyproject.toml"
+    return re.search(r'^requires-python = "(.+)"$', pyproject.read_text(), re.M).group(1)
+
+
 def wheel_name(version):
     return "%s-%s-%s.whl" % (NAME, version, tag())
 
@@ -43,7 +50,8 @@ def write_wheel(module, out, version):
         module.name: module.read_bytes(),
         info + "/METADATA": (
             "Metadata-Version: 2.1\nName: %s\nVersion: %s\nSummary: %s\n"
-            "Requires-Python: ==%d.%d.*\n" % ((NAME, version, SUMMARY) + sys.version_info[:2])
+            "Requires-Python: %s,==%d.%d.*\n"
+            % ((NAME, version, SUMMARY, requires_python()) + sys.version_info[:2])
         ).encode(),
         info + "/WHEEL": (
             "Wheel-Version: 1.0\nGenerator: qormap make_wheel.py\nRoot-Is-Purelib: false\n"
