@@ -1,11 +1,10 @@
-/* Programs built against other versions of qormap.h, each with its own copy of
- * the options: an older, shorter struct and a newer, longer one. Each object
- * is allocated at exactly its size, so that AddressSanitizer reports any read
- * or write of the library past its end. */
+/* A program built against another version of qormap.h, with its own copy of
+ * the options: an older, shorter struct or a newer, longer one, allocated at
+ * exactly its size so that AddressSanitizer reports any access of the library
+ * past it. It sets its options up, sets `pillars` and generates; it returns
+ * the set-up's status, *generated the generation's. */
 #include <stdint.h>
 #include <stdlib.h>
-
-#include "tests/api/other_header_callers.h"
 
 /* The library's calls as any version's header declares them. */
 int qormap_init_options(void* options, size_t size, int32_t seed);
@@ -13,35 +12,19 @@ int qormap_generate(const void* options, unsigned char** data, size_t* size);
 
 typedef struct {
     uint32_t size;
-    int32_t seed;
-    int32_t bumpiness;
-    int32_t pillars;
+    int32_t seed, bumpiness, pillars;
 } older_options;
 
 typedef struct {
     uint32_t size;
-    int32_t seed;
-    int32_t bumpiness;
-    int32_t pillars;
-    int32_t connectors;
-    int32_t debug;
-    int32_t later_field;
+    int32_t seed, bumpiness, pillars, connectors, debug, later_field;
 } newer_options;
 
-int older_header_caller(int32_t seed, int32_t pillars, unsigned char** data, size_t* size,
-                        int* generated) {
-    older_options* options = malloc(sizeof *options);
-    const int status = qormap_init_options(options, sizeof *options, seed);
-    options->pillars = pillars;
-    *generated = qormap_generate(options, data, size);
-    free(options);
-    return status;
-}
-
-int newer_header_caller(int32_t seed, int32_t pillars, unsigned char** data, size_t* size,
-                        int* generated) {
-    newer_options* options = malloc(sizeof *options);
-    const int status = qormap_init_options(options, sizeof *options, seed);
+int other_header_caller(int newer, int32_t seed, int32_t pillars, unsigned char** data,
+                        size_t* size, int* generated) {
+    const size_t layout = newer ? sizeof(newer_options) : sizeof(older_options);
+    older_options* options = malloc(layout); /* both begin with these fields */
+    const int status = qormap_init_options(options, layout, seed);
     options->pillars = pillars;
     *generated = qormap_generate(options, data, size);
     free(options);
