@@ -7,5 +7,8 @@ constexpr int toolInvalidMap = 1;  // an invalid or unreadable map, or a failed 
 constexpr int toolUsageError = 2;
 constexpr int toolMapsDiffer = 3;  // diff only
 
+// The name every message of the tool begins with.
+constexpr char toolName[] = "vxltool";
+
 // Runs one vxltool command line and returns its exit status.
 int runVxltool(int argumentCount, char** arguments);

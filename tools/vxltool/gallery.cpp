@@ -3,23 +3,20 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <system_error>
-#include <thread>
 
-#include "platform/helper_threads.h"
 #include "platform/scratch_file.h"
 #include "tools/vxltool/commands.h"
 #include "tools/vxltool/gallery_folder.h"
 #include "tools/vxltool/gallery_page.h"
 #include "tools/vxltool/loaded_map.h"
+#include "tools/vxltool/ordered_jobs.h"
 #include "tools/vxltool/page_files.h"
 #include "tools/vxltool/png_file.h"
 #include "tools/vxltool/progress.h"
@@ -39,10 +36,9 @@ constexpr char mapsFolder[] = "maps";
 constexpr char topDownView[] = "-top";
 constexpr char isometricView[] = "-iso";
 constexpr int32_t thumbnailFactor = 2;
-constexpr unsigned mostWorkers = 16;
 // Finished cards may wait this many per helper for their turn on the page;
 // it bounds the memory a run holds, whatever the number of maps.
-constexpr size_t cardsAheadPerWorker = 2;
+constexpr size_t cardsAheadPerHelper = 2;
 // Keeps the longest picture name (stem and "-iso-small.png") far below the
 // 255 bytes a name may have, whatever the map file is called.
 constexpr size_t longestStem = 120;
@@ -59,24 +55,6 @@ struct CardFile {
 struct MadeCard {
     GalleryCard card;
     std::vector<CardFile> files;
-};
-
-// The cards are made by helpers, in any order, and put on the page by the
-// main thread in order, only a few ahead of the page.
-struct Run {
-    Run(const GalleryRequest& request, size_t count, size_t window)
-        : request(request), count(count), window(window) {}
-
-    const GalleryRequest& request;
-    const size_t count;
-    const size_t window;
-    std::mutex lock;  // guards what follows
-    std::condition_variable changed;
-    size_t next = 0;    // the next card a helper takes
-    size_t placed = 0;  // the cards on the page
-    std::map<size_t, MadeCard> made;
-    bool stopping = false;
-    std::string failure;  // a helper's failure, as one line
 };
 
 // A file's name without folder and ".vxl", in characters safe in any file
@@ -205,47 +183,10 @@ void makeCardFromFile(const GalleryRequest& request, size_t index, MadeCard& mad
     describeMap(map.data, map.size, stemOf(request, index), made);
 }
 
-void work(Run& run) {
-    for (;;) {
-        size_t index = 0;
-        {
-            std::unique_lock<std::mutex> hold(run.lock);
-            run.changed.wait(hold, [&] {
-                return run.stopping || run.next >= run.count || run.next < run.placed + run.window;
-            });
-            if (run.stopping || run.next >= run.count) {
-                break;
-            }
-            index = run.next++;
-        }
-        MadeCard made{};
-        try {
-            if (run.request.fromSeeds) {
-                makeCardFromSeed(run.request, index, made);
-            } else {
-                makeCardFromFile(run.request, index, made);
-            }
-        } catch (const std::exception& error) {
-            const bool memory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
-            const std::lock_guard<std::mutex> hold(run.lock);
-            run.failure = std::string(commandName) + ": cannot make the card of map " +
-                          std::to_string(index + 1) + ": " +
-                          (memory ? "out of memory" : error.what());
-            run.stopping = true;
-            break;
-        }
-        {
-            const std::lock_guard<std::mutex> hold(run.lock);
-            run.made.emplace(index, std::move(made));
-        }
-        run.changed.notify_all();
-    }
-    run.changed.notify_all();
-}
-
 // Puts a made card on the page (into `cards`, the page's middle so far), after
 // writing its files; false after saying why when that fails.
-bool placeCard(const GalleryRequest& request, MadeCard& made, size_t order, std::FILE* cards) {
+bool placeCard(const GalleryRequest& request, const MadeCard& made, size_t order,
+               std::FILE* cards) {
     for (const CardFile& file : made.files) {
         if (!writeFileInside(fs::path(request.folder) / file.relative, file.bytes.data(),
                              file.bytes.size(), file.what)) {
@@ -264,69 +205,55 @@ bool placeCard(const GalleryRequest& request, MadeCard& made, size_t order, std:
     return true;
 }
 
-// The helpers of a run, stopped and joined however the run ends.
-struct Helpers {
-    explicit Helpers(Run& run) : run(run) {}
-    Helpers(const Helpers&) = delete;
-    Helpers& operator=(const Helpers&) = delete;
-    ~Helpers() {
-        {
-            const std::lock_guard<std::mutex> hold(run.lock);
-            run.stopping = true;
-        }
-        run.changed.notify_all();
-        for (std::thread& thread : threads) {
-            thread.join();
-        }
-    }
-
-    Run& run;
-    std::vector<std::thread> threads;
-    unsigned wanted = 0;
+// The cards of a run: made by the helpers into their slots, and put on the
+// page by the main thread in order.
+struct Run {
+    const GalleryRequest& request;
+    size_t count;
+    std::vector<MadeCard> slots;
+    std::FILE* cards;  // the page's middle so far
+    bool drawing;      // the progress, on a terminal
+    std::chrono::steady_clock::time_point start;
+    int64_t faulty = 0;
 };
 
-void startHelpers(void* context) {
-    auto& helpers = *static_cast<Helpers*>(context);
-    for (unsigned i = 0; i < helpers.wanted; ++i) {
-        helpers.threads.emplace_back(work, std::ref(helpers.run));
+bool makeCard(void* context, size_t index, size_t slot, std::string& failure) {
+    auto& run = *static_cast<Run*>(context);
+    MadeCard made{};
+    try {
+        if (run.request.fromSeeds) {
+            makeCardFromSeed(run.request, index, made);
+        } else {
+            makeCardFromFile(run.request, index, made);
+        }
+    } catch (const std::exception& error) {
+        const bool memory = dynamic_cast<const std::bad_alloc*>(&error) != nullptr;
+        failure = "cannot make the card of map " + std::to_string(index + 1) + ": " +
+                  (memory ? "out of memory" : error.what());
+        return false;
     }
+    run.slots[slot] = std::move(made);
+    return true;
 }
 
-// Places the cards in order as the helpers make them, drawing the progress;
-// returns the faulty cards, or -1 after saying why the run failed.
-int64_t placeCards(Run& run, std::FILE* cards) {
-    const bool drawing = isTerminal(stderr);
-    const auto start = std::chrono::steady_clock::now();
-    int64_t faulty = 0;
-    std::unique_lock<std::mutex> hold(run.lock);
-    while (run.placed < run.count && run.failure.empty()) {
-        const auto found = run.made.find(run.placed);
-        if (found == run.made.end()) {
-            run.changed.wait_for(hold, redrawInterval);
-        } else {
-            MadeCard made = std::move(found->second);
-            run.made.erase(found);
-            hold.unlock();
-            if (!placeCard(run.request, made, run.placed, cards)) {
-                return -1;
-            }
-            faulty += made.card.sound ? 0 : 1;
-            hold.lock();
-            ++run.placed;
-            run.changed.notify_all();
-        }
-        if (drawing) {
-            const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-            const std::string line = progressLine(static_cast<int64_t>(run.placed),
-                                                  static_cast<int64_t>(run.count), elapsed.count());
-            std::fprintf(stderr, "\r%s%s", line.c_str(), run.placed == run.count ? "\n" : "");
-        }
+bool takeCard(void* context, size_t index, size_t slot) {
+    auto& run = *static_cast<Run*>(context);
+    const MadeCard made = std::move(run.slots[slot]);
+    if (!placeCard(run.request, made, index, run.cards)) {
+        return false;
     }
-    if (!run.failure.empty()) {
-        std::fprintf(stderr, "%s\n", run.failure.c_str());
-        return -1;
+    run.faulty += made.card.sound ? 0 : 1;
+    return true;
+}
+
+void drawProgress(void* context, size_t placed) {
+    const auto& run = *static_cast<const Run*>(context);
+    if (run.drawing) {
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - run.start;
+        const std::string line = progressLine(static_cast<int64_t>(placed),
+                                              static_cast<int64_t>(run.count), elapsed.count());
+        std::fprintf(stderr, "\r%s%s", line.c_str(), placed == run.count ? "\n" : "");
     }
-    return faulty;
 }
 
 // The maps are made on one helper per core. Seeds overlap by themselves: the
@@ -335,16 +262,30 @@ int64_t placeCards(Run& run, std::FILE* cards) {
 // file, so it alone ever holds a replacement pending; the helpers hold the
 // signals back, so an interrupt is always taken here. Returns the faulty
 // cards, or -1 after saying why the run failed.
-int64_t makeCards(Run& run, unsigned workers, std::FILE* cards) {
-    Helpers helpers(run);
-    helpers.wanted = workers;
-    try {
-        startWithSignalsHeld(startHelpers, &helpers);
-    } catch (const std::system_error& error) {
-        std::fprintf(stderr, "%s: cannot start a helper thread: %s\n", commandName, error.what());
+int64_t makeCards(const GalleryRequest& request, size_t count, std::FILE* cards) {
+    const unsigned helpers = orderedHelperCount(count);
+    Run run{.request = request,
+            .count = count,
+            .slots = std::vector<MadeCard>(helpers * cardsAheadPerHelper),
+            .cards = cards,
+            .drawing = isTerminal(stderr),
+            .start = std::chrono::steady_clock::now()};
+    const OrderedJob job{.make = makeCard,
+                         .take = takeCard,
+                         .waited = drawProgress,
+                         .work = &run,
+                         .count = count,
+                         .helpers = helpers,
+                         .ahead = run.slots.size(),
+                         .interval = redrawInterval};
+    std::string failure;
+    if (!runOrderedJob(job, failure)) {
+        if (!failure.empty()) {
+            std::fprintf(stderr, "%s: %s\n", commandName, failure.c_str());
+        }
         return -1;
     }
-    return placeCards(run, cards);
+    return run.faulty;
 }
 
 // True when no file the run may write (the page, a picture) is one of the
@@ -439,11 +380,7 @@ int runGallery(const GalleryRequest& request) {
         request.fromSeeds
             ? static_cast<size_t>(static_cast<int64_t>(request.lastSeed) - request.firstSeed + 1)
             : request.files.size();
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const auto workers =
-        static_cast<unsigned>(std::min<size_t>(std::min(cores, mostWorkers), count));
-    Run run(request, count, workers * cardsAheadPerWorker);
-    const int64_t faulty = makeCards(run, workers, cards.get());
+    const int64_t faulty = makeCards(request, count, cards.get());
     if (faulty < 0) {
         return toolInvalidMap;
     }
