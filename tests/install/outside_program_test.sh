@@ -29,7 +29,7 @@ check() {
 for mode in shared static; do
   static=$([ $mode = static ] && echo ON || echo OFF)
   cmake -S "$source/examples/c" -B "$work/find-$mode" -DCMAKE_PREFIX_PATH="$work/prefix" \
-    -DCMAKE_C_COMPILER="$cc" -DUSE_STATIC=$static >/dev/null
+    -DCMAKE_C_COMPILER="$cc" -DUSE_STATIC="$static" >/dev/null
   cmake --build "$work/find-$mode" >/dev/null
   check "find_package-$mode" "$work/find-$mode/generate_map"
 done

@@ -29,6 +29,6 @@ if kill -0 "$pid" 2>/dev/null; then
   echo "Ctrl-C did not end the probe" >&2
   exit 1
 fi
-left=$(cd "$folder" && ls -A | grep -v '^log$' || true)
+left=$(find "$folder" -mindepth 1 -maxdepth 1 ! -name log -printf '%f\n')
 [[ -z "$left" ]] || { echo "left behind: $left" >&2; exit 1; }
 echo "the temporary file $(basename "$temporary") was removed on Ctrl-C"
