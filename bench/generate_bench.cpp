@@ -14,7 +14,7 @@
 #include "api/pipeline.h"
 #include "random/random.h"
 #include "support/row_jobs.h"
-#include "tests/support/reference_encoder.h"
+#include "tests/shared/reference_encoder.h"
 #include "vxl/encoder.h"
 #include "vxl/writer.h"
 #include "world/coloring.h"

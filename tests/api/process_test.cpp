@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "qormap/qormap.h"
-#include "tests/support/golden_maps.h"
-#include "tests/support/sha256_hex.h"
+#include "tests/shared/golden_maps.h"
+#include "tests/shared/sha256_hex.h"
 
 namespace {
 

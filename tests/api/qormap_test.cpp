@@ -17,10 +17,10 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/golden_maps.h"
-#include "tests/support/map_file.h"
-#include "tests/support/scratch_folder.h"
-#include "tests/support/sha256_hex.h"
+#include "tests/shared/golden_maps.h"
+#include "tests/shared/map_file.h"
+#include "tests/shared/scratch_folder.h"
+#include "tests/shared/sha256_hex.h"
 #include "world/world.h"
 
 using namespace qormap;

@@ -9,12 +9,12 @@
 
 #include "app/driver.h"
 #include "qormap/qormap.h"
-#include "tests/support/golden_maps.h"
-#include "tests/support/locations.h"
-#include "tests/support/map_file.h"
-#include "tests/support/run_process.h"
-#include "tests/support/scratch_folder_fixture.h"
-#include "tests/support/sha256_hex.h"
+#include "tests/shared/golden_maps.h"
+#include "tests/shared/locations.h"
+#include "tests/shared/map_file.h"
+#include "tests/shared/run_process.h"
+#include "tests/shared/scratch_folder_fixture.h"
+#include "tests/shared/sha256_hex.h"
 
 namespace {
 

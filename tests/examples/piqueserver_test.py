@@ -11,7 +11,7 @@ import qormap
 
 TESTS = pathlib.Path(__file__).resolve().parents[1]
 EXAMPLE = TESTS.parent / "examples" / "piqueserver" / "qormap.txt"
-sys.path.insert(0, str(TESTS / "support"))
+sys.path.insert(0, str(TESTS / "shared"))
 from golden_maps import golden_map  # noqa: E402
 
 # pyspades.vxl.VXLData reduced to what the example may rely on: it is given a

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/replaced_file.h"
-#include "tests/support/scratch_folder_fixture.h"
+#include "tests/shared/scratch_folder_fixture.h"
 
 struct RefusedTarget {
     std::string path;

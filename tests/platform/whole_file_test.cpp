@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/support/scratch_folder.h"
+#include "tests/shared/scratch_folder.h"
 
 using namespace qormap;
 

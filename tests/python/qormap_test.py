@@ -19,7 +19,7 @@ import unittest
 
 import qormap
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "support"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parents[1] / "shared"))
 from golden_maps import golden_map, golden_maps  # noqa: E402
 
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/support/float_bits.h"
+#include "tests/shared/float_bits.h"
 
 using namespace qormap;
 

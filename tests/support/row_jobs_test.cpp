@@ -6,7 +6,7 @@
 #include <atomic>
 #include <vector>
 
-#include "tests/support/worker_count.h"
+#include "tests/shared/worker_count.h"
 
 using namespace qormap;
 

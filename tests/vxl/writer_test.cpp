@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "support/row_jobs.h"
-#include "tests/support/column_records.h"
-#include "tests/support/map_file.h"
-#include "tests/support/random_world.h"
-#include "tests/support/reference_encoder.h"
-#include "tests/support/scratch_folder.h"
-#include "tests/support/worker_count.h"
-#include "tests/support/world_file_fixture.h"
+#include "tests/shared/column_records.h"
+#include "tests/shared/map_file.h"
+#include "tests/shared/random_world.h"
+#include "tests/shared/reference_encoder.h"
+#include "tests/shared/scratch_folder.h"
+#include "tests/shared/worker_count.h"
+#include "tests/shared/world_file_fixture.h"
 #include "world/world.h"
 
 using namespace qormap;

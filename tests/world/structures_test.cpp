@@ -9,8 +9,8 @@
 #include "random/random.h"
 #include "support/growable_array.h"
 #include "support/row_jobs.h"
-#include "tests/support/worker_count.h"
-#include "tests/support/world_census.h"
+#include "tests/shared/worker_count.h"
+#include "tests/shared/world_census.h"
 #include "world/world.h"
 
 using namespace qormap;

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "random/random.h"
-#include "tests/support/float_bits.h"
-#include "tests/support/reference_runs.h"
-#include "tests/support/world_census.h"
+#include "tests/shared/float_bits.h"
+#include "tests/shared/reference_runs.h"
+#include "tests/shared/world_census.h"
 #include "world/world.h"
 
 using namespace qormap;

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "support/row_jobs.h"
-#include "tests/support/worker_count.h"
+#include "tests/shared/worker_count.h"
 
 using namespace qormap;
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "tests/platform/replaced_file_contract.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/shared/scratch_folder.h"
 
 using namespace qormap;
 

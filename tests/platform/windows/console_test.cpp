@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "platform/file_names.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/shared/scratch_folder.h"
 
 using namespace qormap;
 

@@ -14,7 +14,7 @@
 
 #include "app/driver.h"
 #include "tests/platform/replaced_file_contract.h"
-#include "tests/support/scratch_folder.h"
+#include "tests/shared/scratch_folder.h"
 
 using namespace qormap;
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/map_file.h"
-#include "tests/support/scratch_folder.h"
-#include "tests/support/world_file_fixture.h"
+#include "tests/shared/map_file.h"
+#include "tests/shared/scratch_folder.h"
+#include "tests/shared/world_file_fixture.h"
 #include "vxl/writer.h"
 #include "world/world.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_folder_fixture.h"
+#include "tests/shared/scratch_folder_fixture.h"
 
 #define STBI_ONLY_PNG
 #define STB_IMAGE_IMPLEMENTATION

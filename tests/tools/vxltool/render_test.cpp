@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "qormap/qormap.h"
-#include "tests/support/map_file.h"
-#include "tests/support/scratch_folder.h"
-#include "tests/support/sha256_hex.h"
-#include "tests/support/world_file_fixture.h"
+#include "tests/shared/map_file.h"
+#include "tests/shared/scratch_folder.h"
+#include "tests/shared/sha256_hex.h"
+#include "tests/shared/world_file_fixture.h"
 #include "vxl/decoder.h"
 #include "world/world.h"
 

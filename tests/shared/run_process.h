@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/scratch_folder.h"
+#include "tests/shared/scratch_folder.h"
 
 struct ProcessResult {
     int exitStatus;  // -1 when the child did not exit normally

@@ -1,6 +1,6 @@
-#include "tests/support/golden_maps.h"
+#include "tests/shared/golden_maps.h"
 
-#include "tests/support/locations.h"
+#include "tests/shared/locations.h"
 
 #include <gtest/gtest.h>
 

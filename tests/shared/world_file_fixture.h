@@ -2,7 +2,7 @@
 // starts from an empty world and has a scratch folder of its own.
 #pragma once
 
-#include "tests/support/scratch_folder_fixture.h"
+#include "tests/shared/scratch_folder_fixture.h"
 #include "world/world.h"
 
 class WorldFileTest : public ScratchFolderTest {

@@ -1,4 +1,4 @@
-#include "tests/support/world_census.h"
+#include "tests/shared/world_census.h"
 
 #include <algorithm>
 

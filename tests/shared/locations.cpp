@@ -1,4 +1,4 @@
-#include "tests/support/locations.h"
+#include "tests/shared/locations.h"
 
 const char* goldenMapsFile() {
     return QORMAP_GOLDEN_MAPS;

@@ -1,4 +1,4 @@
-#include "tests/support/random_world.h"
+#include "tests/shared/random_world.h"
 
 #include "world/world.h"
 

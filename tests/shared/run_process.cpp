@@ -1,4 +1,4 @@
-#include "tests/support/run_process.h"
+#include "tests/shared/run_process.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "tests/support/reference_encoder.h"
+#include "tests/shared/reference_encoder.h"
 
 #include <utility>
 

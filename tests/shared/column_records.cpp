@@ -1,4 +1,4 @@
-#include "tests/support/column_records.h"
+#include "tests/shared/column_records.h"
 
 using namespace qormap;
 

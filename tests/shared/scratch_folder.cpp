@@ -1,4 +1,4 @@
-#include "tests/support/scratch_folder.h"
+#include "tests/shared/scratch_folder.h"
 
 #include <algorithm>
 #include <filesystem>

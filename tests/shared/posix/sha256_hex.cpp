@@ -1,4 +1,4 @@
-#include "tests/support/sha256_hex.h"
+#include "tests/shared/sha256_hex.h"
 
 #include <openssl/evp.h>
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tests/support/scratch_folder.h"
+#include "tests/shared/scratch_folder.h"
 
 class ScratchFolderTest : public testing::Test {
 protected:

@@ -1,8 +1,8 @@
-#include "tests/support/map_file.h"
+#include "tests/shared/map_file.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/support/scratch_folder.h"
+#include "tests/shared/scratch_folder.h"
 #include "vxl/writer.h"
 
 using namespace qormap;
