@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "qormap/qormap.h"
-#include "tools/vxltool/map_info.h"
-#include "tools/vxltool/render.h"
-#include "vxl/decoder.h"
-#include "web/mesh.h"
+#include "reading/map_info.h"
+#include "reading/render.h"
+#include "reading/decoder.h"
+#include "reading/mesh.h"
 
 using namespace qormap;
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 #include "world/world.h"
 
 using namespace qormap;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tools/vxltool/loaded_map.h"
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 
 // Loads the file at `path`; false after saying why it cannot be read.
 bool loadForCommand(const std::string& path, LoadedMap& map);

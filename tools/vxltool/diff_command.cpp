@@ -5,7 +5,7 @@
 
 #include "tools/vxltool/command_maps.h"
 #include "tools/vxltool/commands.h"
-#include "tools/vxltool/map_diff.h"
+#include "reading/map_diff.h"
 
 using namespace qormap;
 

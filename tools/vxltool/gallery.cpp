@@ -20,7 +20,7 @@
 #include "tools/vxltool/page_files.h"
 #include "tools/vxltool/png_file.h"
 #include "tools/vxltool/progress.h"
-#include "tools/vxltool/render.h"
+#include "reading/render.h"
 
 using namespace qormap;
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/vxltool/map_info.h"
+#include "reading/map_info.h"
 
 struct GalleryPicture {
     std::string full;       // path relative to the page

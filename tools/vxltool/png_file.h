@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/vxltool/render.h"
+#include "reading/render.h"
 
 // The PNG encoding of `image`; false only when memory runs out.
 bool encodePng(const Image& image, std::vector<uint8_t>& png);

@@ -9,7 +9,7 @@
 #include "tools/vxltool/command_maps.h"
 #include "tools/vxltool/commands.h"
 #include "tools/vxltool/png_file.h"
-#include "tools/vxltool/render.h"
+#include "reading/render.h"
 
 using namespace qormap;
 

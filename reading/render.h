@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 
 struct Image {
     int32_t width, height;

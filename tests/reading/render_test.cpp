@@ -1,4 +1,4 @@
-#include "tools/vxltool/render.h"
+#include "reading/render.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "tests/shared/scratch_folder.h"
 #include "tests/shared/sha256_hex.h"
 #include "tests/shared/world_file_fixture.h"
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 #include "world/world.h"
 
 using namespace qormap;

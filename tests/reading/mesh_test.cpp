@@ -1,4 +1,4 @@
-#include "web/mesh.h"
+#include "reading/mesh.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tools/vxltool/map_diff.h"
+#include "reading/map_diff.h"
 
 #include <bit>
 

@@ -1,4 +1,4 @@
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 
 #include <algorithm>
 #include <bit>

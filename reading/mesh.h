@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 
 // Which side of its voxel a face is on; x and y as in the map, up towards the sky.
 enum class FaceSide : uint8_t { plusX, minusX, up, down, plusY, minusY };

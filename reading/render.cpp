@@ -1,4 +1,4 @@
-#include "tools/vxltool/render.h"
+#include "reading/render.h"
 
 #include <bit>
 

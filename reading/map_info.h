@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 
 struct MapInfo {
     size_t fileSize;

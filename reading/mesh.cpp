@@ -1,8 +1,8 @@
-#include "web/mesh.h"
+#include "reading/mesh.h"
 
 #include <bit>
 
-#include "tools/vxltool/render.h"
+#include "reading/render.h"
 
 using namespace qormap;
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 
 struct MapDifference {
     int64_t columns;         // columns with at least one differing voxel

@@ -1,4 +1,4 @@
-#include "vxl/decoder.h"
+#include "reading/decoder.h"
 
 #include <gtest/gtest.h>
 

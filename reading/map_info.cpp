@@ -1,4 +1,4 @@
-#include "tools/vxltool/map_info.h"
+#include "reading/map_info.h"
 
 #include <algorithm>
 #include <array>
