@@ -10,9 +10,9 @@
 
 #include "api/pipeline.h"
 #include "random/random.h"
+#include "reading/decoder.h"
 #include "reading/map_info.h"
 #include "reading/render.h"
-#include "reading/decoder.h"
 #include "vxl/writer.h"
 #include "world/world.h"
 

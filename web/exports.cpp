@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "qormap/qormap.h"
-#include "reading/map_info.h"
-#include "reading/render.h"
 #include "reading/decoder.h"
+#include "reading/map_info.h"
 #include "reading/mesh.h"
+#include "reading/render.h"
 
 using namespace qormap;
 

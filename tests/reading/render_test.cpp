@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "qormap/qormap.h"
+#include "reading/decoder.h"
 #include "tests/shared/map_file.h"
 #include "tests/shared/scratch_folder.h"
 #include "tests/shared/sha256_hex.h"
 #include "tests/shared/world_file_fixture.h"
-#include "reading/decoder.h"
 #include "world/world.h"
 
 using namespace qormap;

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "reading/map_info.h"
 #include "tools/vxltool/command_maps.h"
 #include "tools/vxltool/commands.h"
-#include "reading/map_info.h"
 
 using namespace qormap;
 

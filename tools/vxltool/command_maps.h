@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "tools/vxltool/loaded_map.h"
 #include "reading/decoder.h"
+#include "tools/vxltool/loaded_map.h"
 
 // Loads the file at `path`; false after saying why it cannot be read.
 bool loadForCommand(const std::string& path, LoadedMap& map);

@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "platform/scratch_file.h"
+#include "reading/render.h"
 #include "tools/vxltool/commands.h"
 #include "tools/vxltool/gallery_folder.h"
 #include "tools/vxltool/gallery_page.h"
@@ -20,7 +21,6 @@
 #include "tools/vxltool/page_files.h"
 #include "tools/vxltool/png_file.h"
 #include "tools/vxltool/progress.h"
-#include "reading/render.h"
 
 using namespace qormap;
 

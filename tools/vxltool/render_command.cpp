@@ -6,10 +6,10 @@
 #include <system_error>
 
 #include "platform/file_kind.h"
+#include "reading/render.h"
 #include "tools/vxltool/command_maps.h"
 #include "tools/vxltool/commands.h"
 #include "tools/vxltool/png_file.h"
-#include "reading/render.h"
 
 using namespace qormap;
 
