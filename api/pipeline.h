@@ -4,12 +4,15 @@
 
 #include <cstdint>
 
+#include "qormap/qormap.h"
+
 namespace qormap {
 
-constexpr int32_t defaultBumpinessPercent = 50;
-constexpr int32_t defaultPillarCount = 400;
-constexpr int32_t defaultConnectorCount = 300;
-constexpr int32_t maxPlacementCount = 65536;
+constexpr int32_t defaultBumpinessPercent = QORMAP_DEFAULT_BUMPINESS;
+constexpr int32_t defaultPillarCount = QORMAP_DEFAULT_PILLARS;
+constexpr int32_t defaultConnectorCount = QORMAP_DEFAULT_CONNECTORS;
+constexpr int32_t maxBumpinessPercent = QORMAP_MAX_BUMPINESS;
+constexpr int32_t maxPlacementCount = QORMAP_MAX_COUNT;
 
 // Everything a map depends on.
 struct GenerationParameters {

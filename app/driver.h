@@ -16,6 +16,15 @@ constexpr char valueLetters[] = "soabcefgijklmnpqrtuvwxyz";
 // One object program-wide: the driver tells the default from a given path by address.
 inline constexpr char defaultOutputPath[] = "/program files/brindlemoor/vxl/qormap.vxl";
 
+// The ranges and defaults of the help text are the library's.
+#define APP_TEXT_OF(value) #value
+#define APP_TEXT(value) APP_TEXT_OF(value)
+#define COUNTS "0-" APP_TEXT(QORMAP_MAX_COUNT)
+#define PILLARS APP_TEXT(QORMAP_DEFAULT_PILLARS)
+#define CONNECTORS APP_TEXT(QORMAP_DEFAULT_CONNECTORS)
+#define BUMPINESS                                                                                  \
+    "0-" APP_TEXT(QORMAP_MAX_BUMPINESS) ", default " APP_TEXT(QORMAP_DEFAULT_BUMPINESS)
+
 // printf format of the help text; %s is the invocation name.
 constexpr char usageFormat[] =
     "Usage: %s {options}\n"
@@ -23,12 +32,18 @@ constexpr char usageFormat[] =
     "   -s {seed}      Random seed; always generates the same map for a seed\n"
     "   -o {filename}  Filename to write to\n"
     "   -d             Debug; draws green & blue start regions\n"
-    "   -p #          number of pillars (0-65536, default 400)\n"
-    "   -c #          number of jungle-gym connectors (0-65536, default 300)\n"
-    "   -b #          ground bumpiness (0-100, default 50)\n"
+    "   -p #          number of pillars (" COUNTS ", default " PILLARS ")\n"
+    "   -c #          number of jungle-gym connectors (" COUNTS ", default " CONNECTORS ")\n"
+    "   -b #          ground bumpiness (" BUMPINESS ")\n"
     "\n"
     "If no seed is specified, a random one is generated.\n"
     "If no filename is written, writes to 'c:/program files/brindlemoor/vxl/qormap.vxl\n";
+#undef COUNTS
+#undef PILLARS
+#undef CONNECTORS
+#undef BUMPINESS
+#undef APP_TEXT
+#undef APP_TEXT_OF
 
 constexpr char generatingFormat[] = "Generating to '%s' using seed '%d'\n";
 constexpr char finishedLine[] = "Finished\n";

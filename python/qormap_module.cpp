@@ -197,19 +197,28 @@ PyObject* writeFile(PyObject*, PyObject* args, PyObject* kwargs) {
     Py_RETURN_NONE;
 }
 
+// The library's defaults and ranges, as text in the docstrings.
+#define TEXT_OF(value) #value
+#define TEXT(value) TEXT_OF(value)
+#define BUMPINESS TEXT(QORMAP_DEFAULT_BUMPINESS)
+#define PILLARS TEXT(QORMAP_DEFAULT_PILLARS)
+#define CONNECTORS TEXT(QORMAP_DEFAULT_CONNECTORS)
+#define KEYWORDS                                                                                   \
+    "*, bumpiness=" BUMPINESS ", pillars=" PILLARS ", connectors=" CONNECTORS ", debug=False)"
+#define BUMPINESS_RANGE "0.." TEXT(QORMAP_MAX_BUMPINESS)
+#define COUNT_RANGE "0.." TEXT(QORMAP_MAX_COUNT)
+
 // The first lines give help() and inspect.signature the real signatures.
 PyDoc_STRVAR(generateDoc,
-             "generate($module, /, seed, *, bumpiness=50, pillars=400, connectors=300, "
-             "debug=False)\n--\n\n"
+             "generate($module, /, seed, " KEYWORDS "\n--\n\n"
              "The map for `seed` as bytes: the file `qormap -s SEED -b -p -c [-d]` writes.\n\n"
              "Any int is a seed (wrapped modulo 2**32 as -s wraps). bumpiness is clamped\n"
-             "to 0..100, pillars and connectors to 0..65536; debug outlines the start\n"
-             "regions. Other threads run while the map is made; calls from several\n"
-             "threads are safe and take turns.");
+             "to " BUMPINESS_RANGE ", pillars and connectors to " COUNT_RANGE "; debug outlines\n"
+             "the start regions. Other threads run while the map is made; calls from\n"
+             "several threads are safe and take turns.");
 
 PyDoc_STRVAR(writeDoc,
-             "write($module, /, path, seed, *, bumpiness=50, pillars=400, connectors=300, "
-             "debug=False)\n--\n\n"
+             "write($module, /, path, seed, " KEYWORDS "\n--\n\n"
              "Writes the map for `seed` to `path` (str, bytes or os.PathLike) whole or not\n"
              "at all: a failure raises OSError naming the path and leaves any earlier\n"
              "file as it was. No folder is created. Arguments as for generate().");

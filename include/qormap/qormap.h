@@ -54,6 +54,14 @@ extern "C" {
  * returned or written. qormap_write leaves the system's reason in errno. */
 #define QORMAP_ERROR_THREAD (-5)
 
+/* The options' defaults and ranges, those of the command's -b, -p and -c:
+ * the one place every binding and the page take them from. */
+#define QORMAP_DEFAULT_BUMPINESS 50
+#define QORMAP_DEFAULT_PILLARS 400
+#define QORMAP_DEFAULT_CONNECTORS 300
+#define QORMAP_MAX_BUMPINESS 100 /* bumpiness 0..100 */
+#define QORMAP_MAX_COUNT 65536   /* pillars and connectors 0..65536 */
+
 /* Always start from qormap_default_options (or qormap_init_options) and then
  * change fields: `size`, the struct's size in the caller's build, tells the
  * library which fields the caller has. Later versions add fields only at the
