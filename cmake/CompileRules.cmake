@@ -21,6 +21,10 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   # WebAssembly memory holds the world's static block (about 90 MB) from the start.
   if(EMSCRIPTEN)
     target_link_options(qormap_rules INTERFACE -sINITIAL_MEMORY=134217728)
+    # Running out of memory throws std::bad_alloc, which the library turns into
+    # an answer; without exception handling, emscripten aborts the module.
+    target_compile_options(qormap_rules INTERFACE -fwasm-exceptions)
+    target_link_options(qormap_rules INTERFACE -fwasm-exceptions)
   endif()
 elseif(MSVC)
   target_compile_options(qormap_rules INTERFACE /W4 /fp:strict)

@@ -1,12 +1,15 @@
 #include "reading/mesh.h"
 
 #include <bit>
+#include <iterator>
 
 #include "reading/render.h"
 
 using namespace qormap;
 
 namespace {
+
+constexpr uint64_t bottomLayer = uint64_t{1} << vxlBottomZ;
 
 // Solid masks of neighbouring columns, or none past the map's edge, where
 // the cut shows.
@@ -15,6 +18,21 @@ uint64_t solidAt(const std::vector<uint64_t>& solid, int32_t x, int32_t y) {
         return 0;
     }
     return solid[static_cast<size_t>(columnIndex(x, y))];
+}
+
+// The column's voxels with a face on each side, in the order their faces are stored.
+constexpr FaceSide sides[] = {FaceSide::up,     FaceSide::down,  FaceSide::plusX,
+                              FaceSide::minusX, FaceSide::plusY, FaceSide::minusY};
+struct Exposed {
+    uint64_t bySide[6];
+};
+
+Exposed exposedVoxels(const std::vector<uint64_t>& solid, int32_t x, int32_t y) {
+    const uint64_t own = solidAt(solid, x, y);
+    // z grows downwards in the file: the voxel above z is z - 1.
+    return {{own & ~(own << 1), own & ~(own >> 1) & ~bottomLayer, own & ~solidAt(solid, x + 1, y),
+             own & ~solidAt(solid, x - 1, y), own & ~solidAt(solid, x, y + 1),
+             own & ~solidAt(solid, x, y - 1)}};
 }
 
 void addFaces(std::vector<FaceRecord>& faces, int32_t x, int32_t y, const VxlColumn& column,
@@ -37,26 +55,35 @@ void addFaces(std::vector<FaceRecord>& faces, int32_t x, int32_t y, const VxlCol
 
 }  // namespace
 
-bool buildFaces(const uint8_t* data, size_t size, std::vector<FaceRecord>& faces,
-                VxlDecodeError& error) {
+int64_t buildFaces(const uint8_t* data, size_t size, int64_t limit, std::vector<FaceRecord>& faces,
+                   VxlDecodeError& error) {
+    faces.clear();
     // A first walk for every column's solid voxels, so that a column's faces
-    // can be judged against its neighbours in the second.
+    // can be judged against its neighbours, and counted before any is stored:
+    // a map of millions of faces must not take the memory first.
     std::vector<uint64_t> solid(static_cast<size_t>(columnCount));
     if (!forEachVxlColumn(data, size, error, [&](int32_t x, int32_t y, const VxlColumn& column) {
             solid[static_cast<size_t>(columnIndex(x, y))] = column.solidMask;
         })) {
-        return false;
+        return -1;
     }
-    faces.clear();
-    constexpr uint64_t bottomLayer = uint64_t{1} << vxlBottomZ;
-    return forEachVxlColumn(data, size, error, [&](int32_t x, int32_t y, const VxlColumn& column) {
-        const uint64_t own = column.solidMask;
-        // z grows downwards in the file: the voxel above z is z - 1.
-        addFaces(faces, x, y, column, own & ~(own << 1), FaceSide::up);
-        addFaces(faces, x, y, column, own & ~(own >> 1) & ~bottomLayer, FaceSide::down);
-        addFaces(faces, x, y, column, own & ~solidAt(solid, x + 1, y), FaceSide::plusX);
-        addFaces(faces, x, y, column, own & ~solidAt(solid, x - 1, y), FaceSide::minusX);
-        addFaces(faces, x, y, column, own & ~solidAt(solid, x, y + 1), FaceSide::plusY);
-        addFaces(faces, x, y, column, own & ~solidAt(solid, x, y - 1), FaceSide::minusY);
+    int64_t count = 0;
+    for (int32_t y = 0; y < worldSizeY; ++y) {
+        for (int32_t x = 0; x < worldSizeX; ++x) {
+            for (const uint64_t voxels : exposedVoxels(solid, x, y).bySide) {
+                count += std::popcount(voxels);
+            }
+        }
+    }
+    if (count > limit) {
+        return count;
+    }
+    faces.reserve(static_cast<size_t>(count));
+    forEachVxlColumn(data, size, error, [&](int32_t x, int32_t y, const VxlColumn& column) {
+        const Exposed exposed = exposedVoxels(solid, x, y);
+        for (size_t i = 0; i < std::size(sides); ++i) {
+            addFaces(faces, x, y, column, exposed.bySide[i], sides[i]);
+        }
     });
+    return count;
 }

@@ -23,6 +23,8 @@ static_assert(sizeof(FaceRecord) == 12, "the page reads records 12 bytes apart")
 
 // The faces of a map's solid voxels that touch air or the map's edge (the
 // bottom layer's underside excepted), in the voxel's stored colour (the cut
-// colour where none is stored). False with `error` set on an invalid map.
-bool buildFaces(const uint8_t* data, size_t size, std::vector<FaceRecord>& faces,
-                qormap::VxlDecodeError& error);
+// colour where none is stored). Returns how many the map has and stores them
+// in `faces` when they are at most `limit`, else leaves it empty; -1 with
+// `error` set on an invalid map. Throws std::bad_alloc when memory runs out.
+int64_t buildFaces(const uint8_t* data, size_t size, int64_t limit, std::vector<FaceRecord>& faces,
+                   qormap::VxlDecodeError& error);

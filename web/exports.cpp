@@ -1,10 +1,13 @@
 // What the page's worker calls in the WebAssembly module: make or take a map,
 // check and describe it, and draw it as pictures and faces. Maps live in
 // slots: the shown map, the one compared with it, and a scratch slot that a
-// new map replaces one of them from only once it proved sound.
+// new map replaces one of them from only once it proved sound and was drawn.
+// Running out of memory is an answer, never an abort: an abort would stop
+// the module for good, with the maps it holds.
 #include <emscripten/emscripten.h>
 
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -36,6 +39,16 @@ Image topPicture;
 Image isometricPicture;
 Image differencePicture;
 std::vector<FaceRecord> faces;
+
+// What `work` returns, or `fallback` when memory runs out on the way.
+template <typename Result, typename Work>
+Result unlessOutOfMemory(Result fallback, Work&& work) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return fallback;
+    }
+}
 
 bool validSlot(int slot) {
     return slot >= 0 && slot < slotCount;
@@ -105,17 +118,28 @@ EMSCRIPTEN_KEEPALIVE int web_generate(int32_t seed, int32_t bumpiness, int32_t p
 }
 
 // Checks and summarises the scratch map: "ok" and its figures as JSON, or
-// the fault ("byte B, column (X, Y): REASON") with an empty summary.
+// the fault ("byte B, column (X, Y): REASON") with an empty summary; null
+// when memory ran out.
 EMSCRIPTEN_KEEPALIVE const char* web_describe() {
-    MapInfo info{};
-    VxlDecodeError error{};
-    const MapBytes& map = slots[scratchSlot];
-    if (summarizeMap(map.data, map.size, info, error)) {
-        description = "{\"verdict\": \"ok\", \"info\": " + formatMapInfoJson("", info) + "}";
-    } else {
-        description = "{\"verdict\": " + jsonString(describeVxlError(error)) + ", \"info\": null}";
-    }
-    return description.c_str();
+    return unlessOutOfMemory<const char*>(nullptr, [] {
+        // Without the distinct colours (-1), which the page does not show:
+        // counting them takes a copy of every colour, as much memory again as
+        // a big map.
+        MapInfo info{};
+        info.fileSize = slots[scratchSlot].size;
+        info.distinctColors = -1;
+        VxlDecodeError error{};
+        const MapBytes& map = slots[scratchSlot];
+        if (forEachVxlColumn(
+                map.data, map.size, error,
+                [&](int32_t, int32_t, const VxlColumn& column) { countColumn(info, column); })) {
+            description = "{\"verdict\": \"ok\", \"info\": " + formatMapInfoJson("", info) + "}";
+        } else {
+            description =
+                "{\"verdict\": " + jsonString(describeVxlError(error)) + ", \"info\": null}";
+        }
+        return description.c_str();
+    });
 }
 
 // Moves the scratch map into `slot`, replacing what was there.
@@ -134,14 +158,17 @@ EMSCRIPTEN_KEEPALIVE size_t web_map_size(int slot) {
     return validSlot(slot) ? slots[slot].size : 0;
 }
 
-// Paints the top-down and isometric pictures of the map in `slot`; false on an invalid map.
+// Paints the top-down and isometric pictures of the map in `slot`; false on
+// an invalid map or when memory ran out.
 EMSCRIPTEN_KEEPALIVE int web_render(int slot) {
     if (!validSlot(slot)) {
         return false;
     }
-    VxlDecodeError error{};
-    return renderTopDown(slots[slot].data, slots[slot].size, topPicture, error) &&
-           renderIsometric(slots[slot].data, slots[slot].size, isometricPicture, error);
+    return unlessOutOfMemory(false, [slot] {
+        VxlDecodeError error{};
+        return renderTopDown(slots[slot].data, slots[slot].size, topPicture, error) &&
+               renderIsometric(slots[slot].data, slots[slot].size, isometricPicture, error);
+    });
 }
 
 // The pictures: 0 top-down, 1 isometric, 2 differences.
@@ -160,13 +187,18 @@ EMSCRIPTEN_KEEPALIVE int32_t web_picture_height(int which) {
     return which >= 0 && which < 3 ? pictures[which]->height : 0;
 }
 
-// Builds the exposed faces of the map in `slot`; their count, or -1 on an invalid map.
-EMSCRIPTEN_KEEPALIVE int32_t web_build_faces(int slot) {
-    VxlDecodeError error{};
-    if (!validSlot(slot) || !buildFaces(slots[slot].data, slots[slot].size, faces, error)) {
+// Counts the exposed faces of the map in `slot` and builds them when they
+// are at most `limit`; their count (at most 64 * 6 a column), -1 on an
+// invalid map, -2 when memory ran out.
+EMSCRIPTEN_KEEPALIVE int32_t web_build_faces(int slot, int32_t limit) {
+    if (!validSlot(slot)) {
         return -1;
     }
-    return static_cast<int32_t>(faces.size());
+    return unlessOutOfMemory(-2, [slot, limit] {
+        VxlDecodeError error{};
+        return static_cast<int32_t>(
+            buildFaces(slots[slot].data, slots[slot].size, limit, faces, error));
+    });
 }
 
 EMSCRIPTEN_KEEPALIVE const FaceRecord* web_faces() {
@@ -178,10 +210,13 @@ EMSCRIPTEN_KEEPALIVE void web_release_faces() {
     std::vector<FaceRecord>().swap(faces);
 }
 
-// Paints the columns in which slots 0 and 1 differ; their count, or -1.
+// Paints the columns in which slots 0 and 1 differ; their count, or -1
+// (also when memory ran out).
 EMSCRIPTEN_KEEPALIVE int32_t web_compare() {
-    VxlDecodeError error{};
-    return paintDifferences(slots[0], slots[1], error);
+    return unlessOutOfMemory(-1, [] {
+        VxlDecodeError error{};
+        return paintDifferences(slots[0], slots[1], error);
+    });
 }
 
 }  // extern "C"

@@ -12,6 +12,8 @@ const limits = {
   connectors: { letter: 'c', min: 0, max: 65536, fallback: 300, name: 'connectors' },
 };
 const views = ['top', 'iso', '3d'];
+// The module holds the map shown and the one being read at once: its memory
+// (web/CMakeLists.txt) has room for two files of this size beside the world.
 const largestFile = 64 * 1024 * 1024;
 const mainSlot = 0;
 const secondSlot = 1;
@@ -53,7 +55,12 @@ function say(element, text, kind) {
   element.textContent = text;
   element.className = 'message' + (kind ? ' ' + kind : '');
 }
-const showStatus = (text, kind) => say($('status'), text, kind);
+// Lines shown in #status so far: a map that arrives leaves a newer line alone.
+let statusLines = 0;
+function showStatus(text, kind) {
+  if (text) ++statusLines;
+  say($('status'), text, kind);
+}
 
 // ---- options, the form and the link --------------------------------------
 
@@ -205,13 +212,17 @@ function pictureFor(map) {
 }
 
 function showViews() {
-  const three = shown.view === '3d' && viewer3d !== null;
+  const no3d = viewer3d === null
+    ? 'This browser has no WebGL 2, so there is no 3D view; the top and isometric views work.'
+    : shown.main && shown.main.no3d ? `No 3D view of this map: ${shown.main.no3d}. The top and isometric views show it.` : '';
+  const three = shown.view === '3d' && !no3d;
   for (const tab of document.querySelectorAll('.tabs button')) {
     tab.setAttribute('aria-selected', String(tab.dataset.view === shown.view));
   }
   $('view-flat').hidden = three;
-  $('view-3d').hidden = shown.view !== '3d' || viewer3d === null;
-  $('no-webgl').hidden = !(shown.view === '3d' && viewer3d === null);
+  $('view-3d').hidden = !three;
+  $('no-3d').hidden = !(shown.view === '3d' && no3d);
+  $('no-3d').textContent = no3d;
   $('view-hint').textContent = shown.view === '3d'
     ? 'Drag to orbit, wheel or pinch to zoom.'
     : 'Drag to move, wheel or pinch to zoom; each pixel of the top view is a column.';
@@ -262,7 +273,7 @@ function showHeights(heights) {
 function showMain(reply, source) {
   const map = {
     bytes: reply.bytes, options: source.options || null, fileName: source.fileName,
-    topCanvas: pictureCanvas(reply.top), isoCanvas: pictureCanvas(reply.iso),
+    topCanvas: pictureCanvas(reply.top), isoCanvas: pictureCanvas(reply.iso), no3d: reply.no3d,
   };
   shown.main = map;
   const info = reply.info;
@@ -276,32 +287,58 @@ function showMain(reply, source) {
   $('colored').textContent = formatCount(info.colored_voxels);
   $('spans').textContent = formatCount(info.spans);
   $('empty').textContent = formatCount(info.empty_columns);
-  $('faces').textContent = `${formatCount(reply.faceCount)} (built in ${reply.meshMs.toFixed(0)} ms)`;
+  $('faces').textContent = reply.faces
+    ? `${formatCount(reply.faceCount)} (built in ${reply.meshMs.toFixed(0)} ms)`
+    : `no 3D view: ${reply.no3d}`;
   $('memory').textContent = `${(reply.memory / 1048576).toFixed(0)} MB of WebAssembly memory`;
   showHeights(info.surface_heights);
   $('download').disabled = false;
-  if (viewer3d) viewer3d.setFaces(reply.faces, reply.faceCount);
+  if (viewer3d) viewer3d.setFaces(reply.faces || new Uint8Array(0), reply.faces ? reply.faceCount : 0);
+  if (source.notes) say($('form-message'), source.notes, 'note');
   document.title = `qormap: ${$('title').textContent}`;
   showViews();
   if (shown.comparing) compareAgain();
   document.body.dataset.maps = String(++mapsShown);
 }
 
-let latestGeneration = 0;
+// The worker keeps every sound map it makes or reads for the main view as its
+// main map, one request after the other. The page shows the newest of them
+// once no later one is on its way: a refused file or a failed map then leaves
+// shown the map that the worker holds, and compares.
+const mainRequests = { pending: 0, ready: null };
+const making = 'Making the map…';
 
-async function generate(options, notes) {
-  const ticket = ++latestGeneration;
-  say($('form-message'), notes && notes.length ? notes.join('; ') + '.' : 'Making the map…', notes && notes.length ? 'note' : '');
-  const reply = await ask({ op: 'generate', slot: mainSlot, options });
-  if (ticket !== latestGeneration) return;
-  if (reply.error || !reply.info) {
-    showStatus(reply.error || `The map came out unsound: ${reply.verdict}`, 'error');
-    return;
-  }
-  if (!notes || !notes.length) say($('form-message'), '');
-  showStatus('');
-  history.replaceState(null, '', '#' + fragmentOf(options, shown.view));
-  showMain(reply, { options });
+async function askForMain(request, transfers, refuse, show) {
+  ++mainRequests.pending;
+  const reply = await ask(request, transfers);
+  --mainRequests.pending;
+  if (reply.error || !reply.info) refuse(reply);
+  else mainRequests.ready = () => show(reply);
+  if (mainRequests.pending > 0) return;
+  const ready = mainRequests.ready;
+  mainRequests.ready = null;
+  if (ready) ready();
+  if ($('form-message').textContent === making) say($('form-message'), '');
+}
+
+// What a refusal leaves shown.
+function keptNote() {
+  if (mainRequests.pending || mainRequests.ready) return ' The map asked for earlier is still coming.';
+  return shown.main ? ' The map shown is unchanged.' : '';
+}
+
+function generate(options, notes) {
+  // A line or an address that the visitor changed since stays as it is.
+  const asked = { lines: statusLines, hash: location.hash };
+  const note = notes && notes.length ? notes.join('; ') + '.' : '';
+  say($('form-message'), note || making, note ? 'note' : '');
+  return askForMain({ op: 'generate', slot: mainSlot, options }, [],
+    (reply) => showStatus(`The map of seed ${options.seed} was not shown: ${reply.error || 'it came out unsound, ' + reply.verdict}.`, 'error'),
+    (reply) => {
+      if (statusLines === asked.lines) showStatus('');
+      if (location.hash === asked.hash) history.replaceState(null, '', '#' + fragmentOf(options, shown.view));
+      showMain(reply, { options, notes: note });
+    });
 }
 
 function generateFromForm() {
@@ -320,7 +357,7 @@ function openFragment() {
   if (fragment === '') return false;
   const state = readFragment(fragment);
   if (state.error) {
-    showStatus(state.error + (shown.main ? ' The map shown is unchanged.' : ''), 'error');
+    showStatus(state.error + keptNote(), 'error');
     return true;
   }
   if (state.view) {
@@ -372,27 +409,27 @@ async function compareWith() {
 
 async function openFile(file) {
   if (!file) return;
-  const keep = shown.main ? ' The map shown is unchanged.' : '';
-  if (file.size === 0) { showStatus(`${file.name} is empty: not a map.${keep}`, 'error'); return; }
+  const asked = { lines: statusLines };
+  if (file.size === 0) { showStatus(`${file.name} is empty: not a map.${keptNote()}`, 'error'); return; }
   if (file.size > largestFile) {
-    showStatus(`${file.name} is ${formatCount(file.size)} bytes; a map is far smaller, so it was not read (over 64 MB).${keep}`, 'error');
+    showStatus(`${file.name} is ${formatCount(file.size)} bytes, over the ${formatCount(largestFile)} (64 MiB) that the page reads, so it was not read.${keptNote()}`, 'error');
     return;
   }
   let bytes;
   try {
     bytes = await file.arrayBuffer();
   } catch (error) {
-    showStatus(`${file.name} could not be read: ${error.message}.${keep}`, 'error');
+    showStatus(`${file.name} could not be read: ${error.message}.${keptNote()}`, 'error');
     return;
   }
-  ++latestGeneration;
-  const reply = await ask({ op: 'load', slot: mainSlot, bytes }, [bytes]);
-  if (reply.error || !reply.info) {
-    showStatus(`${file.name} is not a sound map: ${reply.error || reply.verdict}.${keep}`, 'error');
-    return;
-  }
-  showStatus(`${file.name}: ok, a sound map.`);
-  showMain(reply, { fileName: file.name });
+  await askForMain({ op: 'load', slot: mainSlot, bytes }, [bytes],
+    (reply) => showStatus(reply.error
+      ? `${file.name} was not shown: ${reply.error}.${keptNote()}`
+      : `${file.name} is not a sound map: ${reply.verdict}.${keptNote()}`, 'error'),
+    (reply) => {
+      if (statusLines === asked.lines) showStatus(`${file.name}: ok, a sound map.${reply.no3d ? ` No 3D view: ${reply.no3d}.` : ''}`);
+      showMain(reply, { fileName: file.name });
+    });
 }
 
 // ---- wiring --------------------------------------------------------------

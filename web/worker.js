@@ -5,6 +5,13 @@
 
 const faceRecordBytes = 12;
 const pictures = { top: 0, iso: 1, difference: 2 };
+const mainSlot = 0;
+const scratchSlot = 2;
+// The most faces the 3D view takes on (each costs 72 bytes of the page's
+// memory and as much of the graphics card's): about three times as many as a
+// generated map has (seed 1: 668,608).
+const faceLimit = 2000000;
+const outOfMemory = "it does not fit in the page's memory";
 
 const modulePromise = createQormapModule();
 
@@ -23,28 +30,48 @@ async function hexDigest(bytes) {
   return Array.from(digest, (byte) => byte.toString(16).padStart(2, '0')).join('');
 }
 
-// Checks the scratch map and, when sound, keeps it in `slot` and draws it.
+// Checks the scratch map and, when sound, draws it and builds its faces (for
+// the main map) and only then keeps it in `slot`: whatever fails on the way
+// leaves the slot's map as it was.
 async function finish(module, slot, reply, transfers) {
-  const description = JSON.parse(module.UTF8ToString(module._web_describe()));
+  const described = module._web_describe();
+  if (described === 0) {
+    reply.error = outOfMemory;
+    return;
+  }
+  const description = JSON.parse(module.UTF8ToString(described));
   reply.verdict = description.verdict;
   reply.info = description.info;
   if (description.info === null) {
     return;
   }
-  module._web_keep(slot);
-  const bytes = copyOut(module, module._web_map_data(slot), module._web_map_size(slot));
-  reply.bytes = bytes;
-  reply.sha256 = await hexDigest(bytes);
-  module._web_render(slot);
+  if (!module._web_render(scratchSlot)) {
+    reply.error = outOfMemory;
+    return;
+  }
   reply.top = pictureOf(module, pictures.top);
   reply.iso = pictureOf(module, pictures.iso);
-  const meshStarted = performance.now();
-  const count = module._web_build_faces(slot);
-  reply.faces = copyOut(module, module._web_faces(), count * faceRecordBytes);
-  reply.faceCount = count;
-  reply.meshMs = performance.now() - meshStarted;
-  module._web_release_faces();
-  transfers.push(bytes.buffer, reply.top.rgba.buffer, reply.iso.rgba.buffer, reply.faces.buffer);
+  transfers.push(reply.top.rgba.buffer, reply.iso.rgba.buffer);
+  if (slot === mainSlot) {
+    const meshStarted = performance.now();
+    const count = module._web_build_faces(scratchSlot, faceLimit);
+    if (count >= 0 && count <= faceLimit) {
+      reply.faces = copyOut(module, module._web_faces(), count * faceRecordBytes);
+      transfers.push(reply.faces.buffer);
+    } else {
+      reply.no3d = count >= 0
+        ? `it has ${count.toLocaleString('en')} faces, more than the 3D view's ${faceLimit.toLocaleString('en')}`
+        : `its faces do not fit in the page's memory`;
+    }
+    module._web_release_faces();
+    reply.faceCount = count;
+    reply.meshMs = performance.now() - meshStarted;
+  }
+  const bytes = copyOut(module, module._web_map_data(scratchSlot), module._web_map_size(scratchSlot));
+  reply.bytes = bytes;
+  reply.sha256 = await hexDigest(bytes);
+  transfers.push(bytes.buffer);
+  module._web_keep(slot);
 }
 
 async function handle(module, request) {
@@ -56,7 +83,7 @@ async function handle(module, request) {
     const status = module._web_generate(o.seed, o.bumpiness, o.pillars, o.connectors, o.debug);
     reply.took = performance.now() - started;
     if (status !== 0) {
-      reply.error = 'the map could not be made: out of memory';
+      reply.error = 'it could not be made: out of memory';
     } else {
       await finish(module, request.slot, reply, transfers);
     }
@@ -64,7 +91,7 @@ async function handle(module, request) {
     const bytes = new Uint8Array(request.bytes);
     const pointer = module._web_reserve(bytes.length);
     if (pointer === 0) {
-      reply.error = 'the file does not fit in memory';
+      reply.error = outOfMemory;
     } else {
       module.HEAPU8.set(bytes, pointer);
       await finish(module, request.slot, reply, transfers);
@@ -80,10 +107,14 @@ async function handle(module, request) {
   self.postMessage(reply, transfers);
 }
 
+// One request at a time, in the order asked: each works on the scratch slot,
+// and the page counts on the main map being the last one sent back sound.
+let queue = modulePromise;
 self.onmessage = (event) => {
-  modulePromise
+  queue = queue
     .then((module) => handle(module, event.data))
     .catch((error) => {
       self.postMessage({ id: event.data.id, op: event.data.op, error: String(error) });
-    });
+    })
+    .then(() => modulePromise);
 };

@@ -20,7 +20,7 @@ FaceCounts countFaces(const qormap_options& options, unsigned char*& map, size_t
     EXPECT_EQ(qormap_generate(&options, &map, &size), QORMAP_OK);
     std::vector<FaceRecord> faces;
     VxlDecodeError error{};
-    EXPECT_TRUE(buildFaces(map, size, faces, error)) << describeVxlError(error);
+    EXPECT_GE(buildFaces(map, size, INT64_MAX, faces, error), 0) << describeVxlError(error);
     for (const FaceRecord& face : faces) {
         ++counts.bySide[static_cast<size_t>(face.side)];
     }
@@ -72,7 +72,29 @@ TEST(MapFaces, RefusesACutMap) {
     ASSERT_EQ(qormap_generate(&options, &map, &size), QORMAP_OK);
     std::vector<FaceRecord> faces;
     VxlDecodeError error{};
-    EXPECT_FALSE(buildFaces(map, size / 2, faces, error));
+    EXPECT_EQ(buildFaces(map, size / 2, INT64_MAX, faces, error), -1);
     EXPECT_NE(error.fault, VxlFault::none);
+    qormap_free(map);
+}
+
+// A map over the limit is counted, not stored: the page shows it without 3D.
+TEST(MapFaces, StoresNoneOverTheLimit) {
+    const qormap_options options = qormap_default_options(1);
+    unsigned char* map = nullptr;
+    size_t size = 0;
+    ASSERT_EQ(qormap_generate(&options, &map, &size), QORMAP_OK);
+    std::vector<FaceRecord> faces;
+    VxlDecodeError error{};
+    const int64_t count = buildFaces(map, size, INT64_MAX, faces, error);
+    EXPECT_EQ(static_cast<int64_t>(faces.size()), count);
+    const struct {
+        int64_t limit;
+        size_t stored;
+    } cases[] = {{count, faces.size()}, {count - 1, 0}, {0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.limit);
+        EXPECT_EQ(buildFaces(map, size, c.limit, faces, error), count);
+        EXPECT_EQ(faces.size(), c.stored);
+    }
     qormap_free(map);
 }
