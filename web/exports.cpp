@@ -14,6 +14,7 @@
 
 #include "qormap/qormap.h"
 #include "reading/decoder.h"
+#include "reading/map_diff.h"
 #include "reading/map_info.h"
 #include "reading/mesh.h"
 #include "reading/render.h"
@@ -57,39 +58,6 @@ bool validSlot(int slot) {
 void release(MapBytes& map) {
     std::free(map.data);
     map = {};
-}
-
-// Columns that differ between the maps, bright over the first map's top view dimmed.
-int32_t paintDifferences(const MapBytes& a, const MapBytes& b, VxlDecodeError& error) {
-    differencePicture = blankTopDown();
-    VxlWalk walkA = startVxlWalk(a.data, a.size);
-    VxlWalk walkB = startVxlWalk(b.data, b.size);
-    VxlDecodeError errorB{};
-    int32_t differing = 0;
-    while (nextVxlColumn(walkA, error) && nextVxlColumn(walkB, errorB)) {
-        paintTopDown(differencePicture, walkA.x, walkA.y, walkA.column);
-        const VxlColumn& ca = walkA.column;
-        const VxlColumn& cb = walkB.column;
-        bool same = ca.solidMask == cb.solidMask && ca.colorMask == cb.colorMask;
-        for (int32_t z = 0; same && z < worldSizeZ; ++z) {
-            same = ca.colors[z] == cb.colors[z];
-        }
-        uint8_t* pixel =
-            &differencePicture.rgba[static_cast<size_t>(walkA.y * worldSizeX + walkA.x) * 4];
-        if (same) {
-            // Grey at a third of its brightness: the map is context, not news.
-            const int grey = (pixel[0] + pixel[1] + pixel[2]) / 9;
-            pixel[0] = pixel[1] = pixel[2] = static_cast<uint8_t>(grey);
-            pixel[3] = 0xFF;
-        } else {
-            pixel[0] = 0xFF;
-            pixel[1] = 0x40;
-            pixel[2] = 0x30;
-            pixel[3] = 0xFF;
-            ++differing;
-        }
-    }
-    return error.fault == VxlFault::none && errorB.fault == VxlFault::none ? differing : -1;
 }
 
 }  // namespace
@@ -215,7 +183,12 @@ EMSCRIPTEN_KEEPALIVE void web_release_faces() {
 EMSCRIPTEN_KEEPALIVE int32_t web_compare() {
     return unlessOutOfMemory(-1, [] {
         VxlDecodeError error{};
-        return paintDifferences(slots[0], slots[1], error);
+        MapDifference difference{};
+        int faultyMap = 0;
+        const bool sound =
+            paintDifferences(slots[0].data, slots[0].size, slots[1].data, slots[1].size,
+                             differencePicture, difference, error, faultyMap);
+        return sound ? static_cast<int32_t>(difference.columns) : -1;
     });
 }
 

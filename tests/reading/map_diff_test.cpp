@@ -29,6 +29,7 @@ struct Comparison {
     MapDifference difference;
     VxlFault fault;
     int faultyMap;
+    int64_t redPixels;  // of the picture of the differences
 };
 
 Comparison compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
@@ -38,6 +39,17 @@ Comparison compare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
     result.valid = compareMaps(a.data(), a.size(), b.data(), b.size(), result.difference, error,
                                result.faultyMap);
     result.fault = error.fault;
+    // The picture walks the same way, and marks each differing column once.
+    Image picture;
+    MapDifference painted{};
+    int faultyMap = -1;
+    const bool valid = paintDifferences(a.data(), a.size(), b.data(), b.size(), picture, painted,
+                                        error, faultyMap);
+    EXPECT_EQ(valid, result.valid);
+    EXPECT_EQ(painted.voxels, result.difference.voxels);
+    for (size_t pixel = 0; valid && pixel < picture.rgba.size(); pixel += 4) {
+        result.redPixels += picture.rgba[pixel] == 0xFF && picture.rgba[pixel + 1] == 0x40;
+    }
     return result;
 }
 
@@ -82,6 +94,7 @@ TEST_F(MapDiff, CountsColumnsAndVoxels) {
         const Comparison result = compare(ground, writeWorldBytes(folder));
         ASSERT_TRUE(result.valid);
         EXPECT_EQ(result.difference.columns, change.columns);
+        EXPECT_EQ(result.redPixels, change.columns);
         EXPECT_EQ(result.difference.voxels, change.voxels);
         EXPECT_EQ(result.difference.firstX, change.firstX);
         EXPECT_EQ(result.difference.firstY, change.firstY);
