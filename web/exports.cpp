@@ -64,6 +64,20 @@ void release(MapBytes& map) {
 
 extern "C" {
 
+#define WEB_TEXT_OF(value) #value
+#define WEB_TEXT(value) WEB_TEXT_OF(value)
+#define WEB_LIMIT(name, most, fallback)                                                            \
+    "\"" name "\":{\"min\":0,\"max\":" WEB_TEXT(most) ",\"fallback\":" WEB_TEXT(fallback) "}"
+
+// The options' ranges and defaults, the library's, as JSON: the page fills its
+// form from them at start-up.
+#define BUMPINESS WEB_LIMIT("bumpiness", QORMAP_MAX_BUMPINESS, QORMAP_DEFAULT_BUMPINESS)
+#define PILLARS WEB_LIMIT("pillars", QORMAP_MAX_COUNT, QORMAP_DEFAULT_PILLARS)
+#define CONNECTORS WEB_LIMIT("connectors", QORMAP_MAX_COUNT, QORMAP_DEFAULT_CONNECTORS)
+EMSCRIPTEN_KEEPALIVE const char* web_option_limits() {
+    return "{" BUMPINESS "," PILLARS "," CONNECTORS "}";
+}
+
 // Room for `size` bytes of a map file in the scratch slot, for the caller to fill.
 EMSCRIPTEN_KEEPALIVE unsigned char* web_reserve(size_t size) {
     release(slots[scratchSlot]);

@@ -5,12 +5,19 @@
 
 const $ = (id) => document.getElementById(id);
 
-// The ranges the command line clamps to, and its defaults.
+// The ranges the command line clamps to, and its defaults: min, max and
+// fallback come from the module at start-up (the library's own).
 const limits = {
-  bumpiness: { letter: 'b', min: 0, max: 100, fallback: 50, name: 'bumpiness' },
-  pillars: { letter: 'p', min: 0, max: 65536, fallback: 400, name: 'pillars' },
-  connectors: { letter: 'c', min: 0, max: 65536, fallback: 300, name: 'connectors' },
+  bumpiness: { letter: 'b', name: 'bumpiness' },
+  pillars: { letter: 'p', name: 'pillars' },
+  connectors: { letter: 'c', name: 'connectors' },
 };
+// The options of a map with only a seed.
+function defaultOptions() {
+  const options = { debug: 0 };
+  for (const [key, limit] of Object.entries(limits)) options[key] = limit.fallback;
+  return options;
+}
 const views = ['top', 'iso', '3d'];
 // The module holds the map shown and the one being read at once: its memory
 // (web/CMakeLists.txt) has room for two files of this size beside the world.
@@ -88,7 +95,7 @@ function fillForm(options) {
 
 // The state a link names; { error } for keys or values that make no sense.
 function readFragment(fragment) {
-  const state = { options: { bumpiness: 50, pillars: 400, connectors: 300, debug: 0 }, view: null };
+  const state = { options: defaultOptions(), view: null };
   const bad = [];
   for (const [key, value] of new URLSearchParams(fragment)) {
     const entry = Object.entries(limits).find(([, limit]) => limit.letter === key);
@@ -391,8 +398,7 @@ async function compareWith() {
   }
   // The first map's options, as the form holds them (the defaults where it holds none).
   const read = formOptions();
-  const options = Object.assign({ bumpiness: 50, pillars: 400, connectors: 300, debug: 0 },
-    read.options, { seed });
+  const options = Object.assign(defaultOptions(), read.options, { seed });
   say($('compare-message'), 'Making the second map…');
   const reply = await ask({ op: 'generate', slot: secondSlot, options });
   if (reply.error || !reply.info) {
@@ -452,7 +458,12 @@ function setTheme(theme) {
   if (shown.main) showViews();
 }
 
-function start() {
+async function start() {
+  for (const [key, limit] of Object.entries((await ask({ op: 'limits' })).limits)) {
+    Object.assign(limits[key], limit);
+    $(key).value = limit.fallback;
+    $(key + '-range').textContent = `${limit.min} to ${limit.max}`;
+  }
   let theme = matchMedia('(prefers-color-scheme: dark)').matches ? 'dark' : 'light';
   try { theme = localStorage.getItem('qormap-theme') || theme; } catch (error) { /* a private window */ }
   document.documentElement.dataset.theme = theme;

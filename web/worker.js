@@ -77,7 +77,9 @@ async function finish(module, slot, reply, transfers) {
 async function handle(module, request) {
   const reply = { id: request.id, op: request.op, slot: request.slot };
   const transfers = [];
-  if (request.op === 'generate') {
+  if (request.op === 'limits') {
+    reply.limits = JSON.parse(module.UTF8ToString(module._web_option_limits()));
+  } else if (request.op === 'generate') {
     const o = request.options;
     const started = performance.now();
     const status = module._web_generate(o.seed, o.bumpiness, o.pillars, o.connectors, o.debug);
