@@ -140,16 +140,18 @@ EMSCRIPTEN_KEEPALIVE size_t web_map_size(int slot) {
     return validSlot(slot) ? slots[slot].size : 0;
 }
 
-// Paints the top-down and isometric pictures of the map in `slot`; false on
-// an invalid map or when memory ran out.
-EMSCRIPTEN_KEEPALIVE int web_render(int slot) {
-    if (!validSlot(slot)) {
+// Paints picture `which` (0 top-down, 1 isometric) of the map in `slot`;
+// false on an invalid map or when memory ran out. One at a time, so that the
+// worker draws only the views that are shown.
+EMSCRIPTEN_KEEPALIVE int web_render(int slot, int which) {
+    if (!validSlot(slot) || (which != 0 && which != 1)) {
         return false;
     }
-    return unlessOutOfMemory(false, [slot] {
+    return unlessOutOfMemory(false, [slot, which] {
         VxlDecodeError error{};
-        return renderTopDown(slots[slot].data, slots[slot].size, topPicture, error) &&
-               renderIsometric(slots[slot].data, slots[slot].size, isometricPicture, error);
+        return which == 0
+                   ? renderTopDown(slots[slot].data, slots[slot].size, topPicture, error)
+                   : renderIsometric(slots[slot].data, slots[slot].size, isometricPicture, error);
     });
 }
 

@@ -218,18 +218,61 @@ function pictureFor(map) {
   return shown.view === 'iso' ? map.isoCanvas : map.topCanvas;
 }
 
+// What the worker should draw with a new map: only what the view shown needs.
+function wants(slot) {
+  return { iso: shown.view === 'iso', faces: slot === mainSlot && shown.view === '3d' && viewer3d !== null };
+}
+
+// Asks the worker, once a map, for what the view shown needs and the map came
+// without; a map the worker no longer holds gets nothing (a newer one is on
+// its way, and asks for itself).
+function askForMissing() {
+  const maps = [shown.main];
+  if (shown.comparing && shown.comparing !== 'diff') maps.push(shown.second);
+  for (const map of maps) {
+    if (!map || shown.view !== 'iso' || map.isoCanvas || map.isoAsked) continue;
+    map.isoAsked = true;
+    ask({ op: 'add', slot: map.slot, serial: map.serial, iso: true }).then((reply) => {
+      if (reply.iso) map.isoCanvas = pictureCanvas(reply.iso);
+      else if (reply.error) showStatus(`The isometric picture was not drawn: ${reply.error}.`, 'error');
+      if (shown.main === map || shown.second === map) showViews();
+    });
+  }
+  const map = shown.main;
+  if (map && shown.view === '3d' && viewer3d !== null && !map.faces && !map.facesAsked) {
+    map.facesAsked = true;
+    ask({ op: 'add', slot: mainSlot, serial: map.serial, faces: true }).then((reply) => {
+      if (reply.stale) return;
+      takeFaces(map, reply);
+      if (shown.main === map) showViews();
+    });
+  }
+}
+
+// Keeps a map's faces, or why it has none, and shows them while it is shown.
+function takeFaces(map, reply) {
+  map.faces = reply.faces ? { records: reply.faces, count: reply.faceCount } : { records: new Uint8Array(0), count: 0 };
+  map.no3d = reply.no3d;
+  if (shown.main !== map) return;
+  $('faces').textContent = reply.faces
+    ? `${formatCount(reply.faceCount)} (built in ${reply.meshMs.toFixed(0)} ms)`
+    : `no 3D view: ${reply.no3d}`;
+  if (viewer3d) viewer3d.setFaces(map.faces.records, map.faces.count);
+}
+
 function showViews() {
   const no3d = viewer3d === null
     ? 'This browser has no WebGL 2, so there is no 3D view; the top and isometric views work.'
     : shown.main && shown.main.no3d ? `No 3D view of this map: ${shown.main.no3d}. The top and isometric views show it.` : '';
-  const three = shown.view === '3d' && !no3d;
+  const building = shown.view === '3d' && !no3d && shown.main !== null && !shown.main.faces;
+  const three = shown.view === '3d' && !no3d && !building;
   for (const tab of document.querySelectorAll('.tabs button')) {
     tab.setAttribute('aria-selected', String(tab.dataset.view === shown.view));
   }
   $('view-flat').hidden = three;
   $('view-3d').hidden = !three;
-  $('no-3d').hidden = !(shown.view === '3d' && no3d);
-  $('no-3d').textContent = no3d;
+  $('no-3d').hidden = !(shown.view === '3d' && (no3d || building));
+  $('no-3d').textContent = building ? 'Building the 3D faces…' : no3d;
   $('view-hint').textContent = shown.view === '3d'
     ? 'Drag to orbit, wheel or pinch to zoom.'
     : 'Drag to move, wheel or pinch to zoom; each pixel of the top view is a column.';
@@ -244,6 +287,7 @@ function showViews() {
   }
   drawFlat();
   if (three) viewer3d.redraw();
+  askForMissing();
 }
 
 function formatCount(value) {
@@ -280,7 +324,8 @@ function showHeights(heights) {
 function showMain(reply, source) {
   const map = {
     bytes: reply.bytes, options: source.options || null, fileName: source.fileName,
-    topCanvas: pictureCanvas(reply.top), isoCanvas: pictureCanvas(reply.iso), no3d: reply.no3d,
+    topCanvas: pictureCanvas(reply.top), isoCanvas: reply.iso ? pictureCanvas(reply.iso) : null,
+    slot: mainSlot, serial: reply.serial, faces: null, no3d: undefined,
   };
   shown.main = map;
   const info = reply.info;
@@ -294,13 +339,12 @@ function showMain(reply, source) {
   $('colored').textContent = formatCount(info.colored_voxels);
   $('spans').textContent = formatCount(info.spans);
   $('empty').textContent = formatCount(info.empty_columns);
-  $('faces').textContent = reply.faces
-    ? `${formatCount(reply.faceCount)} (built in ${reply.meshMs.toFixed(0)} ms)`
-    : `no 3D view: ${reply.no3d}`;
+  $('faces').textContent = 'built when the 3D view opens';
   $('memory').textContent = `${(reply.memory / 1048576).toFixed(0)} MB of WebAssembly memory`;
   showHeights(info.surface_heights);
   $('download').disabled = false;
-  if (viewer3d) viewer3d.setFaces(reply.faces || new Uint8Array(0), reply.faces ? reply.faceCount : 0);
+  if (viewer3d) viewer3d.setFaces(new Uint8Array(0), 0);
+  if (reply.faceCount !== undefined) takeFaces(map, reply);
   if (source.notes) say($('form-message'), source.notes, 'note');
   document.title = `qormap: ${$('title').textContent}`;
   showViews();
@@ -339,7 +383,7 @@ function generate(options, notes) {
   const asked = { lines: statusLines, hash: location.hash };
   const note = notes && notes.length ? notes.join('; ') + '.' : '';
   say($('form-message'), note || making, note ? 'note' : '');
-  return askForMain({ op: 'generate', slot: mainSlot, options }, [],
+  return askForMain({ op: 'generate', slot: mainSlot, options, wants: wants(mainSlot) }, [],
     (reply) => showStatus(`The map of seed ${options.seed} was not shown: ${reply.error || 'it came out unsound, ' + reply.verdict}.`, 'error'),
     (reply) => {
       if (statusLines === asked.lines) showStatus('');
@@ -400,12 +444,15 @@ async function compareWith() {
   const read = formOptions();
   const options = Object.assign(defaultOptions(), read.options, { seed });
   say($('compare-message'), 'Making the second map…');
-  const reply = await ask({ op: 'generate', slot: secondSlot, options });
+  const reply = await ask({ op: 'generate', slot: secondSlot, options, wants: wants(secondSlot) });
   if (reply.error || !reply.info) {
     say($('compare-message'), reply.error || reply.verdict, 'error');
     return;
   }
-  shown.second = { options, topCanvas: pictureCanvas(reply.top), isoCanvas: pictureCanvas(reply.iso) };
+  shown.second = {
+    options, topCanvas: pictureCanvas(reply.top), isoCanvas: reply.iso ? pictureCanvas(reply.iso) : null,
+    slot: secondSlot, serial: reply.serial,
+  };
   shown.comparing = $('compare-mode').value;
   say($('compare-message'), `${commandOf(options)}: SHA-256 ${reply.sha256.slice(0, 16)}…`);
   await compareAgain();
@@ -428,7 +475,7 @@ async function openFile(file) {
     showStatus(`${file.name} could not be read: ${error.message}.${keptNote()}`, 'error');
     return;
   }
-  await askForMain({ op: 'load', slot: mainSlot, bytes }, [bytes],
+  await askForMain({ op: 'load', slot: mainSlot, bytes, wants: wants(mainSlot) }, [bytes],
     (reply) => showStatus(reply.error
       ? `${file.name} was not shown: ${reply.error}.${keptNote()}`
       : `${file.name} is not a sound map: ${reply.verdict}.${keptNote()}`, 'error'),

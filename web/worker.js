@@ -30,10 +30,33 @@ async function hexDigest(bytes) {
   return Array.from(digest, (byte) => byte.toString(16).padStart(2, '0')).join('');
 }
 
-// Checks the scratch map and, when sound, draws it and builds its faces (for
-// the main map) and only then keeps it in `slot`: whatever fails on the way
-// leaves the slot's map as it was.
-async function finish(module, slot, reply, transfers) {
+// Builds the 3D faces of the map in `slot` into the reply, or says why the
+// 3D view cannot show it.
+function buildFaces(module, slot, reply, transfers) {
+  const started = performance.now();
+  const count = module._web_build_faces(slot, faceLimit);
+  if (count >= 0 && count <= faceLimit) {
+    reply.faces = copyOut(module, module._web_faces(), count * faceRecordBytes);
+    transfers.push(reply.faces.buffer);
+  } else {
+    reply.no3d = count >= 0
+      ? `it has ${count.toLocaleString('en')} faces, more than the 3D view's ${faceLimit.toLocaleString('en')}`
+      : `its faces do not fit in the page's memory`;
+  }
+  module._web_release_faces();
+  reply.faceCount = count;
+  reply.meshMs = performance.now() - started;
+}
+
+// How many maps each of the main and second slots has kept: a later request
+// for a picture or the faces names the map it wants, and gets none once the
+// slot holds another.
+const kept = [0, 0];
+
+// Checks the scratch map and, when sound, draws it (the isometric picture and
+// the faces only when `wants` asks for them) and only then keeps it in
+// `slot`: whatever fails on the way leaves the slot's map as it was.
+async function finish(module, slot, wants, reply, transfers) {
   const described = module._web_describe();
   if (described === 0) {
     reply.error = outOfMemory;
@@ -45,33 +68,40 @@ async function finish(module, slot, reply, transfers) {
   if (description.info === null) {
     return;
   }
-  if (!module._web_render(scratchSlot)) {
+  if (!module._web_render(scratchSlot, pictures.top) || (wants.iso && !module._web_render(scratchSlot, pictures.iso))) {
     reply.error = outOfMemory;
     return;
   }
   reply.top = pictureOf(module, pictures.top);
-  reply.iso = pictureOf(module, pictures.iso);
-  transfers.push(reply.top.rgba.buffer, reply.iso.rgba.buffer);
-  if (slot === mainSlot) {
-    const meshStarted = performance.now();
-    const count = module._web_build_faces(scratchSlot, faceLimit);
-    if (count >= 0 && count <= faceLimit) {
-      reply.faces = copyOut(module, module._web_faces(), count * faceRecordBytes);
-      transfers.push(reply.faces.buffer);
-    } else {
-      reply.no3d = count >= 0
-        ? `it has ${count.toLocaleString('en')} faces, more than the 3D view's ${faceLimit.toLocaleString('en')}`
-        : `its faces do not fit in the page's memory`;
-    }
-    module._web_release_faces();
-    reply.faceCount = count;
-    reply.meshMs = performance.now() - meshStarted;
+  transfers.push(reply.top.rgba.buffer);
+  if (wants.iso) {
+    reply.iso = pictureOf(module, pictures.iso);
+    transfers.push(reply.iso.rgba.buffer);
   }
+  if (slot === mainSlot && wants.faces) buildFaces(module, scratchSlot, reply, transfers);
   const bytes = copyOut(module, module._web_map_data(scratchSlot), module._web_map_size(scratchSlot));
   reply.bytes = bytes;
   reply.sha256 = await hexDigest(bytes);
   transfers.push(bytes.buffer);
   module._web_keep(slot);
+  reply.serial = ++kept[slot];
+}
+
+// The isometric picture or the faces of a map kept earlier, when the view
+// that shows them opens.
+function addTo(module, request, reply, transfers) {
+  if (kept[request.slot] !== request.serial) {
+    reply.stale = true;
+  } else if (request.iso) {
+    if (!module._web_render(request.slot, pictures.iso)) {
+      reply.error = outOfMemory;
+    } else {
+      reply.iso = pictureOf(module, pictures.iso);
+      transfers.push(reply.iso.rgba.buffer);
+    }
+  } else if (request.faces) {
+    buildFaces(module, request.slot, reply, transfers);
+  }
 }
 
 async function handle(module, request) {
@@ -87,7 +117,7 @@ async function handle(module, request) {
     if (status !== 0) {
       reply.error = 'it could not be made: out of memory';
     } else {
-      await finish(module, request.slot, reply, transfers);
+      await finish(module, request.slot, request.wants || {}, reply, transfers);
     }
   } else if (request.op === 'load') {
     const bytes = new Uint8Array(request.bytes);
@@ -96,8 +126,10 @@ async function handle(module, request) {
       reply.error = outOfMemory;
     } else {
       module.HEAPU8.set(bytes, pointer);
-      await finish(module, request.slot, reply, transfers);
+      await finish(module, request.slot, request.wants || {}, reply, transfers);
     }
+  } else if (request.op === 'add') {
+    addTo(module, request, reply, transfers);
   } else if (request.op === 'compare') {
     reply.differing = module._web_compare();
     if (reply.differing >= 0) {
