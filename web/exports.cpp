@@ -18,6 +18,7 @@
 #include "reading/map_info.h"
 #include "reading/mesh.h"
 #include "reading/render.h"
+#include "world/world.h"
 
 using namespace qormap;
 
@@ -76,6 +77,16 @@ extern "C" {
 #define CONNECTORS WEB_LIMIT("connectors", QORMAP_MAX_COUNT, QORMAP_DEFAULT_CONNECTORS)
 EMSCRIPTEN_KEEPALIVE const char* web_option_limits() {
     return "{" BUMPINESS "," PILLARS "," CONNECTORS "}";
+}
+
+// Where the world's block lies in the module's memory, and its size: the
+// worker touches its pages before the first map needs them.
+EMSCRIPTEN_KEEPALIVE const void* web_world_address() {
+    return &voxelWorld;
+}
+
+EMSCRIPTEN_KEEPALIVE size_t web_world_size() {
+    return sizeof voxelWorld;
 }
 
 // Room for `size` bytes of a map file in the scratch slot, for the caller to fill.

@@ -35,8 +35,7 @@ function readInteger(text) {
 
 // ---- the worker ----------------------------------------------------------
 
-const worker = new Worker(URL.createObjectURL(
-  new Blob([$('worker-source').textContent], { type: 'text/javascript' })));
+// (`worker` is started at the top of index.html.)
 const waiting = new Map();
 let nextRequest = 1;
 worker.onmessage = (event) => {

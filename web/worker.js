@@ -15,6 +15,29 @@ const outOfMemory = "it does not fit in the page's memory";
 
 const modulePromise = createQormapModule();
 
+// The first map would wait for the system to give the world's 90 MB their
+// pages, one at a time as it first writes each (about 100 ms on a virtual
+// machine). The worker has them given while it waits for its first request:
+// it writes each page's first byte back as it is, a slice at a time between
+// messages, so that a request waits for one slice at most, and stops once a
+// map has been made (the pages are then in place).
+const touchSlice = 4 << 20;
+let worldTouched = false;
+function touchWorld(module) {
+  let next = module._web_world_address();
+  const end = next + module._web_world_size();
+  const slices = new MessageChannel();
+  slices.port1.onmessage = () => {
+    const heap = module.HEAPU8;
+    const sliceEnd = Math.min(end, next + touchSlice);
+    for (; next < sliceEnd; next += 4096) heap[next] = heap[next];
+    if (next < end && !worldTouched) slices.port2.postMessage(null);
+    else slices.port1.close();
+  };
+  slices.port2.postMessage(null);
+}
+modulePromise.then(touchWorld);
+
 function copyOut(module, pointer, length) {
   return module.HEAPU8.slice(pointer, pointer + length);
 }
@@ -110,6 +133,7 @@ async function handle(module, request) {
   if (request.op === 'limits') {
     reply.limits = JSON.parse(module.UTF8ToString(module._web_option_limits()));
   } else if (request.op === 'generate') {
+    worldTouched = true;
     const o = request.options;
     const started = performance.now();
     const status = module._web_generate(o.seed, o.bumpiness, o.pillars, o.connectors, o.debug);
