@@ -239,7 +239,13 @@ void clearPillars() {
     arrayFree(pillarList);
 }
 
+// Each pillar lands anywhere in the valley, so filling one misses the cache
+// at every column: the draws come first, in their order, and then every
+// thread fills the pillars' columns in its rows of x, each column's pillars
+// in the order drawn, which leaves the colour of the last one drawn on top.
 bool placePillars(int32_t count) {
+    const int32_t first = arrayLength(pillarList);
+    VoxelColor* fills = nullptr;
     for (int32_t i = 0; i < count; ++i) {
         const int32_t x = randomRange(pillarMinX, pillarMaxX);
         const int32_t y = randomRange(pillarMinY, pillarMaxY);
@@ -249,11 +255,24 @@ bool placePillars(int32_t count) {
         const uint32_t blue =
             static_cast<uint32_t>(randomRange(pillarChannelMin, pillarChannelMax));
         const VoxelColor fill = opaqueColorBits | red << 16 | green << 8 | blue;
-        fillBox(x, x + 1, y, y + 1, 0, pillarTopZ, fill);
-        if (!arrayPush(pillarList, PillarPoint{x, y})) {
+        if (!arrayPush(pillarList, PillarPoint{x, y}) || !arrayPush(fills, fill)) {
+            arrayFree(fills);
             return false;
         }
     }
+    const int32_t placed = arrayLength(fills);
+    forEachRowChunk(pillarMinX, pillarMaxX + 2, rowsPerChunk,
+                    [&](int32_t firstRow, int32_t endRow) {
+                        for (int32_t i = 0; i < placed; ++i) {
+                            const PillarPoint pillar = pillarList[first + i];
+                            const int32_t x0 = std::max(pillar.x, firstRow);
+                            const int32_t x1 = std::min(pillar.x + 1, endRow - 1);
+                            if (x0 <= x1) {
+                                fillBox(x0, x1, pillar.y, pillar.y + 1, 0, pillarTopZ, fills[i]);
+                            }
+                        }
+                    });
+    arrayFree(fills);
     return true;
 }
 
