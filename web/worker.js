@@ -36,7 +36,8 @@ function touchWorld(module) {
   };
   slices.port2.postMessage(null);
 }
-modulePromise.then(touchWorld);
+// (A module that fails to start says so through the first request.)
+modulePromise.then(touchWorld, () => {});
 
 function copyOut(module, pointer, length) {
   return module.HEAPU8.slice(pointer, pointer + length);
