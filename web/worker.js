@@ -49,6 +49,15 @@ function pictureOf(module, which) {
   return { width, height, rgba: copyOut(module, module._web_picture(which), width * height * 4) };
 }
 
+// Paints picture `which` of the map in `slot` and copies it out for the
+// reply; null when memory ran out.
+function drawPicture(module, slot, which, transfers) {
+  if (!module._web_render(slot, which)) return null;
+  const picture = pictureOf(module, which);
+  transfers.push(picture.rgba.buffer);
+  return picture;
+}
+
 async function hexDigest(bytes) {
   const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', bytes));
   return Array.from(digest, (byte) => byte.toString(16).padStart(2, '0')).join('');
@@ -92,15 +101,11 @@ async function finish(module, slot, wants, reply, transfers) {
   if (description.info === null) {
     return;
   }
-  if (!module._web_render(scratchSlot, pictures.top) || (wants.iso && !module._web_render(scratchSlot, pictures.iso))) {
+  reply.top = drawPicture(module, scratchSlot, pictures.top, transfers);
+  if (reply.top && wants.iso) reply.iso = drawPicture(module, scratchSlot, pictures.iso, transfers);
+  if (!reply.top || (wants.iso && !reply.iso)) {
     reply.error = outOfMemory;
     return;
-  }
-  reply.top = pictureOf(module, pictures.top);
-  transfers.push(reply.top.rgba.buffer);
-  if (wants.iso) {
-    reply.iso = pictureOf(module, pictures.iso);
-    transfers.push(reply.iso.rgba.buffer);
   }
   if (slot === mainSlot && wants.faces) buildFaces(module, scratchSlot, reply, transfers);
   const bytes = copyOut(module, module._web_map_data(scratchSlot), module._web_map_size(scratchSlot));
@@ -117,12 +122,8 @@ function addTo(module, request, reply, transfers) {
   if (kept[request.slot] !== request.serial) {
     reply.stale = true;
   } else if (request.iso) {
-    if (!module._web_render(request.slot, pictures.iso)) {
-      reply.error = outOfMemory;
-    } else {
-      reply.iso = pictureOf(module, pictures.iso);
-      transfers.push(reply.iso.rgba.buffer);
-    }
+    reply.iso = drawPicture(module, request.slot, pictures.iso, transfers);
+    if (!reply.iso) reply.error = outOfMemory;
   } else if (request.faces) {
     buildFaces(module, request.slot, reply, transfers);
   }
